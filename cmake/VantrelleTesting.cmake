@@ -1,0 +1,28 @@
+# GoogleTest from Debian's sources, built with whichever toolchain this tree uses,
+# and one helper to declare a test program.
+set(VANTRELLE_TEST_RESULTS ${CMAKE_BINARY_DIR}/test-results)
+file(MAKE_DIRECTORY ${VANTRELLE_TEST_RESULTS})
+
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# gtest's own sources do not build warning-free under -Werror with every toolchain.
+target_compile_options(gtest PRIVATE -Wno-error)
+target_compile_options(gtest_main PRIVATE -Wno-error)
+
+# vantrelle_add_gtest(NAME SOURCES... [LIBS libs...])
+# One test program, run once by CTest (under Wine for Windows builds); its
+# per-case results go to test-results/NAME.xml for the summary line.
+function(vantrelle_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
+    if(WIN32)
+        target_link_options(${name} PRIVATE -mconsole)
+        set(xml "Z:${VANTRELLE_TEST_RESULTS}/${name}.xml")
+    else()
+        set(xml "${VANTRELLE_TEST_RESULTS}/${name}.xml")
+    endif()
+    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${xml})
+    set_tests_properties(${name} PROPERTIES LABELS gtest)
+endfunction()
