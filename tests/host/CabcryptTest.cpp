@@ -71,6 +71,14 @@ TEST_F(Cabcrypt, SealThenOpenGivesThePlainCabinetBack) {
     EXPECT_NE(plain, Read(dir / "wrong.cab").substr(0, plain.size()));
     ASSERT_EQ(0, Run("open --key 00112233 " + P("sealed2") + " " + P("right.cab")));
     EXPECT_EQ(plain, Read(dir / "right.cab").substr(0, plain.size()));
+
+    // The printed installer key is the default one.
+    std::string key = "cd . && " + std::string(CABCRYPT_PATH) + " --print-key > " + P("key");
+    ASSERT_EQ(0, std::system(key.c_str()));
+    std::string hex = Read(dir / "key");
+    ASSERT_EQ(21u, hex.size());
+    ASSERT_EQ(0, Run("seal --key " + hex.substr(0, 20) + " " + P("plain.cab") + " " + P("sealed3")));
+    EXPECT_EQ(sealed, Read(dir / "sealed3"));
 }
 
 TEST_F(Cabcrypt, ErrorsExit2WithOneLineAndNoOutput) {

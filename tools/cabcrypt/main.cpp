@@ -28,9 +28,11 @@ const char kUsage[] =
     "usage: cabcrypt seal [--key HEX] INPUT.cab OUTPUT\n"
     "       cabcrypt open [--key HEX] INPUT OUTPUT.cab\n"
     "       cabcrypt pack [--key HEX] TREE OUTPUT\n"
+    "       cabcrypt --print-key\n"
     "  seal  writes the encrypted container of a plain cabinet (\"MSCF\" -> \"CRYP\")\n"
     "  open  writes back the plain cabinet of a container\n"
     "  pack  makes an MSZIP cabinet of every file under TREE with gcab and seals it\n"
+    "  --print-key  prints the installer's key in hexadecimal (for cabx --key)\n"
     "  --key HEX  the key as 1 to 72 bytes of hexadecimal (default: the installer's key)\n";
 
 struct Failure {
@@ -160,6 +162,11 @@ int main(int argc, char** argv) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fputs(kUsage, args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;
+    }
+    if (args[0] == "--print-key") {
+        for (unsigned char c : Cabinet::kPayloadKey) std::printf("%02X", c);
+        std::printf("\n");
+        return 0;
     }
     try {
         std::string command = args[0];
