@@ -1,0 +1,57 @@
+#pragma once
+// Drives the installer the way a user does: finds its dialog by title, reads and
+// clicks controls by id, answers message boxes. Shared by the end-to-end tests and
+// by ./run.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace Driver {
+
+inline constexpr wchar_t kDialogTitle[] = L"Install  Vantrelle 5.3.1";
+
+struct MessageBoxSeen {
+    std::wstring caption;
+    std::wstring text;
+    HWND owner = nullptr;
+    bool found = false;
+};
+
+class CInstallerProcess {
+public:
+    ~CInstallerProcess();
+    // Starts the program with the given working directory (empty: inherit).
+    bool Start(const std::wstring& exe, const std::wstring& workingDir = L"");
+    // Waits for its top-level window with the dialog title; null on timeout.
+    HWND WaitForDialog(DWORD timeoutMs = 20000);
+    // Waits for the process to end; returns false on timeout.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    bool IsRunning() const;
+    void Kill();
+    DWORD Id() const { return m_Info.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_Info{};
+};
+
+std::wstring WindowText(HWND hwnd);
+std::wstring ControlText(HWND dialog, int id);
+bool IsControlEnabled(HWND dialog, int id);
+// Clicks a control the way a mouse click reaches it (BM_CLICK), without waiting
+// for what the click starts.
+void Click(HWND dialog, int id);
+// A message box of the given process (class #32770 with a static text 65535);
+// waits up to timeoutMs.
+MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD timeoutMs);
+// Presses the box's OK (IDOK) button.
+void PressOk(HWND box);
+HWND FindMessageBox(DWORD processId);
+// A top-level window with exactly this title, of any process; null when none.
+HWND WaitForWindowTitled(const std::wstring& title, DWORD timeoutMs);
+DWORD WindowProcessId(HWND hwnd);
+DWORD ParentProcessId(DWORD pid);
+// Saves what the window shows as a 24-bit BMP file.
+bool SaveScreenshot(HWND hwnd, const std::wstring& path);
+
+}  // namespace Driver
