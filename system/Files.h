@@ -1,0 +1,8 @@
+#pragma once
+
+// True only for an existing entry that is not a directory; null or empty gives false.
+bool FileExists(const wchar_t* path);
+// Clears read-only/hidden/system marks, then deletes; reports nothing.
+void DeleteFileForced(const wchar_t* path);
+// True when the folder was created or already existed; only the last component is made.
+bool CreateFolder(const wchar_t* path);
