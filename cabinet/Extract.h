@@ -1,0 +1,169 @@
+#pragma once
+// The extraction engine over the system's Cabinet.dll: it supplies every callback
+// of the library's file-decompression interface and places each extracted file,
+// in a target directory or in one memory buffer.
+#include <windows.h>
+// fdi.h needs the Windows types first.
+#include <fdi.h>
+
+#include <cstdint>
+
+#include "Blowfish.h"
+#include "Map.h"
+#include "StrBuf.h"
+
+namespace Cabinet {
+
+// The engine's own error codes; the library's FDIERROR values share the field.
+enum : int32_t {
+    kErrorNotACabinet = 2,        // FDIERROR_NOT_A_CABINET
+    kErrorOutOfMemory = 3,        // FDIERROR_ALLOC_FAIL
+    kErrorTargetFile = 8,         // FDIERROR_TARGET_FILE
+    kErrorLibrary = 1000,         // Cabinet.dll or one of its entry points missing
+    kErrorArguments = 1002,       // target, cabinet directory or name too short
+    kErrorResource = 1004,        // cabinet resource missing or empty
+    kErrorPlainWithKey = 1007,    // "MSCF" although a key is set
+    kErrorSealedNoKey = 1008,     // "CRYP" although no key is set
+    kErrorMemoryOverrun = 1009,   // memory mode: write past the reserved room
+    kErrorSilentFailure = 1010,   // FDICopy failed and left no trace
+    kErrorHandleMapFull = 1011,   // more cabinet handles open than CMap holds
+};
+
+// The reserved names of memory and resource extraction.
+inline constexpr wchar_t kMemoryTarget[] = L"MEMORY";
+inline constexpr wchar_t kResourceCabinetPath[] = L"*CABINET\\*RESOURCE";
+
+struct MemoryBuffer {
+    unsigned char* Data = nullptr;
+    uint32_t Capacity = 0;
+    uint32_t Length = 0;
+    int32_t Reserved[3] = {};
+
+    // Makes room for at least `size` bytes, keeping what is there.
+    bool Reserve(uint32_t size);
+    void Release();
+};
+
+// What a per-file callback learns; the texts belong to the engine and are wiped
+// when the callback returns.
+struct FileInfo {
+    const wchar_t* Name;
+    const wchar_t* SubDirectory;  // with its trailing backslash, or empty
+    const wchar_t* CabinetPath;   // the whole stored path
+    const wchar_t* TargetDirectory;
+    const wchar_t* TargetPath;
+    int32_t Size;
+    FILETIME Time;  // stored local time, not converted to UTC
+    uint16_t Attributes;
+};
+
+struct CabinetInfo {
+    const char* NextCabinet;  // as the library delivers them
+    const char* NextDisk;
+    const wchar_t* CabinetPath;
+    uint16_t SetId;
+    uint16_t CabinetIndex;
+};
+
+struct ExtractCallbacks {
+    int32_t (*BeforeCopy)(FileInfo* file, void* userParam);  // 0 skips the file
+    void (*AfterCopy)(const wchar_t* targetPath, MemoryBuffer* memory, void* userParam);
+    void (*CabinetOpened)(CabinetInfo* cabinet, void* userParam);
+    void (*NextCabinet)(CabinetInfo* cabinet, int32_t error, void* userParam);
+    void (*Reserved1)();
+    void (*Reserved2)();
+};
+
+struct ErrorRecord {
+    ERF Erf = {};  // filled by the library
+    CStrBufW Text;
+    int32_t OwnCode = 0;
+    int32_t OwnType = 0;
+    int32_t OwnFlag = 0;
+
+    void Clear();
+    void Record(int32_t code, int32_t type = 0);
+};
+
+class CExtract {
+public:
+    CExtract();
+    ~CExtract();
+    CExtract(const CExtract&) = delete;
+    CExtract& operator=(const CExtract&) = delete;
+
+    // The stream operations; derived engines read the cabinet from elsewhere.
+    virtual void Abort();
+    virtual void* Alloc(ULONG size);
+    virtual void Free(void* block);
+    virtual int Read(INT_PTR handle, void* buffer, int count);
+    virtual int Write(INT_PTR handle, const void* buffer, int count);
+    virtual int Close(INT_PTR handle);
+    virtual long Seek(INT_PTR handle, long distance, int origin);
+    virtual INT_PTR Open(const wchar_t* path, int oflag, int pmode);
+
+    void SetCallbacks(const ExtractCallbacks* callbacks);
+    int CreateFdi();
+    bool Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam);
+    const wchar_t* GetErrorText();
+    bool HasError() const;
+    int DestroyFdi();
+
+    // Reached from the library's callbacks (Callbacks below).
+    INT_PTR OpenFileUtf8(const char* name, int oflag, int pmode);
+    INT_PTR OpenFile(const wchar_t* path, int oflag, int pmode);
+    int CloseFile(INT_PTR handle);
+    long SeekFile(INT_PTR handle, long distance, int origin);
+    int WriteData(INT_PTR handle, const void* buffer, int count);
+    int ReadDecrypted(INT_PTR handle, void* buffer, int count);
+    INT_PTR OnNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION notification);
+
+    static void SplitPath(const wchar_t* path, CStrBufW& directory, CStrBufW& name);
+    static DWORD CreateDirectoryPath(const wchar_t* path);
+    static void SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time,
+                                         USHORT attributes);
+
+    ExtractCallbacks m_Callbacks;
+    CMap m_HandleMap;
+    CStrBufW m_TargetDir;
+    CStrBufW m_CabinetName;
+    CBlowfish m_Cipher;
+    MemoryBuffer m_Memory;
+    ErrorRecord m_Error;
+    HFDI m_hFdi = nullptr;
+    int32_t m_Abort = 0;
+    int32_t m_ToMemory = 0;
+    INT_PTR m_hOutFile = 0;
+    CStrBufW m_OutPath;
+    void* m_UserParam = nullptr;
+    HMODULE m_hCabinetDll = nullptr;
+    decltype(&::FDICreate) m_FdiCreate = nullptr;
+    decltype(&::FDICopy) m_FdiCopy = nullptr;
+    decltype(&::FDIIsCabinet) m_FdiIsCabinet = nullptr;
+    decltype(&::FDIDestroy) m_FdiDestroy = nullptr;
+
+private:
+    int ReadBlocks(INT_PTR handle, int32_t pos, unsigned char* buffer, int count);
+    INT_PTR OnCopyFile(PFDINOTIFICATION notification);
+    INT_PTR OnCloseFile(PFDINOTIFICATION notification);
+    INT_PTR OnNextCabinet(PFDINOTIFICATION notification);
+    void OnCabinetInfo(PFDINOTIFICATION notification);
+};
+
+// The one engine that receives the library's callbacks; set by CreateFdi.
+extern CExtract* s_CurrentEngine;
+
+// The plain functions handed to the library. Each forwards to s_CurrentEngine and
+// turns any C++ exception into a recorded error and the library's failure value.
+namespace Callbacks {
+FNALLOC(Alloc);
+FNFREE(Free);
+FNOPEN(Open);
+FNREAD(Read);
+FNWRITE(Write);
+FNCLOSE(Close);
+FNSEEK(Seek);
+FNFDINOTIFY(Notify);
+}  // namespace Callbacks
+
+}  // namespace Cabinet

@@ -1,0 +1,220 @@
+// The library's notifications: where each file goes, its directories, its output
+// file or its room in the memory buffer, and its date, time and attributes.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+
+#include "Extract.h"
+
+namespace Cabinet {
+
+namespace {
+
+constexpr int kOutputFlags = _O_BINARY | _O_TRUNC | _O_CREAT | _O_SEQUENTIAL | _O_WRONLY;
+constexpr int kOutputMode = _S_IREAD | _S_IWRITE;
+constexpr USHORT kAppliedAttributes = 0x27;  // read-only, hidden, system, archive
+constexpr USHORT kAttributeUtc = 0x100;
+constexpr size_t kDirectoryBuffer = 1000;
+
+// Decodes into a buffer of 300 characters, doubled while too small for the bytes.
+bool Decode(const char* text, bool utf8, CStrBufW& out) {
+    size_t bytes = text ? strlen(text) : 0;
+    size_t capacity = CStrBufW::kInitialCapacity;
+    while (capacity < bytes) capacity *= 2;
+    if (!out.Reserve(capacity)) return false;
+    if (bytes == 0) {
+        out.SetLength(0);
+        return true;
+    }
+    if (utf8) {
+        int n = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), out.Buffer(),
+                                    static_cast<int>(out.Capacity()));
+        out.SetLength(n > 0 ? static_cast<size_t>(n) : 0);
+    } else {
+        // Without the UTF-8 bit each byte is the code unit of the same value.
+        wchar_t* p = out.Buffer();
+        for (size_t i = 0; i < bytes; ++i) p[i] = static_cast<unsigned char>(text[i]);
+        out.SetLength(bytes);
+    }
+    return true;
+}
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// A stored name may only name something inside the target directory.
+bool IsContainedName(const wchar_t* name) {
+    if (!name[0] || IsSeparator(name[0])) return false;  // rooted, or a UNC prefix
+    if (wcschr(name, L':')) return false;                // drive letter or stream
+    const wchar_t* part = name;
+    for (const wchar_t* p = name;; ++p) {
+        if (*p == 0 || IsSeparator(*p)) {
+            if (p - part == 2 && part[0] == L'.' && part[1] == L'.') return false;
+            if (*p == 0) break;
+            part = p + 1;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void CExtract::SplitPath(const wchar_t* path, CStrBufW& directory, CStrBufW& name) {
+    const wchar_t* last = wcsrchr(path, L'\\');
+    if (!last) {
+        directory.Empty();
+        name.Assign(path);
+        return;
+    }
+    directory.Assign(path, static_cast<size_t>(last - path) + 1);
+    name.Assign(last + 1);
+}
+
+DWORD CExtract::CreateDirectoryPath(const wchar_t* path) {
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+
+    size_t length = wcslen(path);
+    if (length >= kDirectoryBuffer) return ERROR_FILENAME_EXCED_RANGE;
+    wchar_t parent[kDirectoryBuffer];
+    wcscpy(parent, path);
+    if (length > 1 && parent[length - 1] == L'\\') parent[--length] = 0;
+    wchar_t* cut = wcsrchr(parent, L'\\');
+    // A topmost component that does not exist has no parent to create.
+    if (!cut) return ERROR_PATH_NOT_FOUND;
+    *cut = 0;
+
+    DWORD result = CreateDirectoryPath(parent);
+    if (result) return result;
+    if (!CreateDirectoryW(path, nullptr)) return GetLastError();
+    return 0;
+}
+
+void CExtract::SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time,
+                                        USHORT attributes) {
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    FILETIME stamp;
+    if (DosDateTimeToFileTime(date, time, &stamp)) {
+        FILETIME utc = stamp;
+        if (!(attributes & kAttributeUtc)) LocalFileTimeToFileTime(&stamp, &utc);
+        SetFileTime(file, &utc, nullptr, &utc);
+    }
+    CloseHandle(file);
+    SetFileAttributesW(path, attributes & kAppliedAttributes);
+}
+
+INT_PTR CExtract::OnNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION notification) {
+    if (m_Abort) return -1;
+    switch (type) {
+    case fdintCABINET_INFO:
+        OnCabinetInfo(notification);
+        return 0;
+    case fdintPARTIAL_FILE:
+        return 0;
+    case fdintCOPY_FILE:
+        return OnCopyFile(notification);
+    case fdintCLOSE_FILE_INFO:
+        return OnCloseFile(notification);
+    case fdintNEXT_CABINET:
+        return OnNextCabinet(notification);
+    default:
+        return 0;
+    }
+}
+
+void CExtract::OnCabinetInfo(PFDINOTIFICATION n) {
+    if (!m_Callbacks.CabinetOpened) return;
+    CStrBufW path;
+    if (!Decode(n->psz3, true, path)) throw std::bad_alloc();
+    CabinetInfo info{n->psz1, n->psz2, path.Get(), n->setID, n->iCabinet};
+    m_Callbacks.CabinetOpened(&info, m_UserParam);
+    path.Wipe();
+}
+
+INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
+    CStrBufW stored, subDir, name, targetDir, targetPath;
+    if (!Decode(n->psz1, (n->attribs & _A_NAME_IS_UTF) != 0, stored)) throw std::bad_alloc();
+    if (!IsContainedName(stored)) {
+        m_Error.Record(kErrorTargetFile, ERROR_INVALID_NAME);
+        return -1;
+    }
+    SplitPath(stored, subDir, name);
+    bool built = targetDir.Assign(m_TargetDir) && targetDir.Append(subDir) &&
+                 targetPath.Assign(targetDir) && targetPath.Append(name);
+    if (!built) throw std::bad_alloc();
+
+    INT_PTR result = 0;
+    bool wanted = true;
+    if (m_Callbacks.BeforeCopy) {
+        FileInfo info{name,        subDir, stored, targetDir, targetPath, static_cast<int32_t>(n->cb),
+                      FILETIME{}, n->attribs};
+        DosDateTimeToFileTime(n->date, n->time, &info.Time);
+        wanted = m_Callbacks.BeforeCopy(&info, m_UserParam) != 0;
+    }
+    if (!wanted) {
+        result = 0;
+    } else if (m_ToMemory) {
+        // The whole file must fit after what is already in the buffer, and the buffer
+        // stays addressable by the engine's 32-bit positions.
+        const long size = n->cb;
+        if (size < 0 || static_cast<uint64_t>(m_Memory.Length) + static_cast<uint64_t>(size) >
+                            static_cast<uint64_t>(INT32_MAX)) {
+            m_Error.Record(kErrorMemoryOverrun);
+            result = -1;
+        } else if (!m_Memory.Reserve(static_cast<uint32_t>(size))) {
+            m_Error.Record(kErrorOutOfMemory, ERROR_NOT_ENOUGH_MEMORY);
+            result = -1;
+        } else {
+            uint32_t candidate = 0xFF000000u;
+            while (m_HandleMap.Contains(static_cast<INT_PTR>(candidate))) ++candidate;
+            result = static_cast<INT_PTR>(candidate);
+        }
+    } else {
+        CreateDirectoryPath(targetDir);
+        result = OpenFile(targetPath, kOutputFlags, kOutputMode);
+        if (result < 1) m_Error.Record(kErrorTargetFile);
+    }
+    stored.Wipe();
+    subDir.Wipe();
+    name.Wipe();
+    targetDir.Wipe();
+    targetPath.Wipe();
+    return result;
+}
+
+INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
+    CStrBufW stored, targetPath;
+    if (!Decode(n->psz1, (n->attribs & _A_NAME_IS_UTF) != 0, stored)) throw std::bad_alloc();
+    if (!targetPath.Assign(m_TargetDir) || !targetPath.Append(stored)) throw std::bad_alloc();
+    if (!m_ToMemory) {
+        CloseFile(n->hf);
+        SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);
+    }
+    if (m_Callbacks.AfterCopy)
+        m_Callbacks.AfterCopy(targetPath, m_ToMemory ? &m_Memory : nullptr, m_UserParam);
+    stored.Wipe();
+    targetPath.Wipe();
+    return 1;
+}
+
+INT_PTR CExtract::OnNextCabinet(PFDINOTIFICATION n) {
+    if (n->fdie != FDIERROR_NONE) {
+        m_Error.Record(static_cast<int32_t>(n->fdie));
+        return -1;
+    }
+    if (!Decode(n->psz1, true, m_CabinetName)) throw std::bad_alloc();
+    if (m_Callbacks.NextCabinet) {
+        CStrBufW path;
+        if (!Decode(n->psz3, true, path)) throw std::bad_alloc();
+        CabinetInfo info{n->psz1, n->psz2, path.Get(), n->setID, n->iCabinet};
+        m_Callbacks.NextCabinet(&info, 0, m_UserParam);
+        path.Wipe();
+    }
+    return 0;
+}
+
+}  // namespace Cabinet
