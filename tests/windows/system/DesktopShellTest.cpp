@@ -81,3 +81,47 @@ TEST_F(DesktopShellTest, StartsTheProgramFromTheShellProcess)
 }
 
 } // namespace
+
+namespace {
+
+bool ProcessRunning(const wchar_t* exeName)
+{
+    bool found = false;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exeName) == 0)
+            found = true;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// Run only by the win_system_noshell_tests entry, in a prefix whose explorer.exe is disabled.
+class NoDesktopShellTest : public ComTest {};
+
+TEST_F(NoDesktopShellTest, NothingIsStartedAndTheLookupFails)
+{
+    ASSERT_FALSE(ProcessRunning(L"explorer.exe")) << "a desktop shell is running here";
+    CScratchFolder folder;
+    const std::wstring marker = folder.Path(L"started.txt");
+    const std::wstring program = ProgramFolder() + L"win_system_child.exe";
+    const std::wstring arguments = L"\"" + marker + L"\"";
+
+    const HRESULT hr = ShellExecuteViaDesktop(program.c_str(), arguments.c_str(), L"", L"open", SW_SHOWNORMAL);
+    EXPECT_NE(S_OK, hr);
+    // Wine serves the shell-windows object from its desktop shell only.
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, hr) << std::hex << hr;
+
+    IShellView* view = reinterpret_cast<IShellView*>(1);
+    EXPECT_EQ(hr, GetDesktopShellView(IID_IShellView, reinterpret_cast<void**>(&view)));
+    EXPECT_EQ(nullptr, view);
+
+    unsigned long self = 0, parent = 0;
+    EXPECT_FALSE(ReadMarker(marker, self, parent, 3000)) << "a program was started";
+    EXPECT_FALSE(ProcessRunning(L"explorer.exe"));
+}
+
+} // namespace
