@@ -61,6 +61,33 @@ TEST_F(DesktopShellTest, FindsTheDesktopViewObject)
     dual->Release();
 }
 
+TEST_F(DesktopShellTest, UnsupportedInterfaceGivesNoInterface)
+{
+    IUnknown* object = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(E_NOINTERFACE, GetDesktopShellView(IID_IShellLinkW, reinterpret_cast<void**>(&object)));
+    EXPECT_EQ(nullptr, object);
+    object = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(E_NOINTERFACE, GetDesktopViewObject(IID_IShellLinkW, reinterpret_cast<void**>(&object)));
+    EXPECT_EQ(nullptr, object);
+}
+
+DWORD WINAPI LaunchWithoutCom(void* out)
+{
+    *static_cast<HRESULT*>(out) = ShellExecuteViaDesktop(L"C:\\windows\\notepad.exe", L"", L"", L"open",
+                                                         SW_SHOWNORMAL);
+    return 0;
+}
+
+TEST_F(DesktopShellTest, WithoutComTheCreateCallsCodeIsReturned)
+{
+    HRESULT hr = S_OK;
+    HANDLE thread = CreateThread(nullptr, 0, LaunchWithoutCom, &hr, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(CO_E_NOTINITIALIZED, hr);
+}
+
 TEST_F(DesktopShellTest, StartsTheProgramFromTheShellProcess)
 {
     CScratchFolder folder;

@@ -8,6 +8,12 @@ namespace {
 
 class ShortcutTest : public ComTest {};
 
+DWORD WINAPI CreateShortcutWithoutCom(void* out)
+{
+    *static_cast<HRESULT*>(out) = CreateShortcut(L"C:\\x.exe", L"C:\\x.lnk", L"", L"", SW_SHOWNORMAL, 0);
+    return 0;
+}
+
 TEST_F(ShortcutTest, ShellReadsBackWhatWasWritten)
 {
     CScratchFolder folder;
@@ -75,13 +81,7 @@ TEST_F(ShortcutTest, WithoutComTheCreateCallsCodeIsReturned)
 {
     // A thread of its own that never initialised COM.
     HRESULT hr = S_OK;
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* out) -> DWORD {
-            *static_cast<HRESULT*>(out) = CreateShortcut(L"C:\\x.exe", L"C:\\x.lnk", L"", L"", 1, 0);
-            return 0;
-        },
-        &hr, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, CreateShortcutWithoutCom, &hr, 0, nullptr);
     ASSERT_NE(nullptr, thread);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
