@@ -104,7 +104,10 @@ void CExtract::SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT
         SetFileTime(file, &utc, nullptr, &utc);
     }
     CloseHandle(file);
-    SetFileAttributesW(path, attributes & kAppliedAttributes);
+    // None of the applied bits set means a plain file; 0 would leave the
+    // attributes the file was created with.
+    DWORD applied = attributes & kAppliedAttributes;
+    SetFileAttributesW(path, applied ? applied : FILE_ATTRIBUTE_NORMAL);
 }
 
 INT_PTR CExtract::OnNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION notification) {
