@@ -1,0 +1,38 @@
+#pragma once
+// The installer's one dialog: tells the user what happens, shows the install
+// folder, asks to accept the charityware terms and runs the installation.
+#include <string>
+
+#include "HyperLink.h"
+#include "framework/Dialog.h"
+
+class CMainDlg : public CDialog {
+public:
+    explicit CMainDlg(CWnd* parent = nullptr);
+    ~CMainDlg() override;
+
+protected:
+    const MessageMap* GetMessageMap() const override;
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    void OnPaint();
+    void OnTimer(UINT_PTR id);
+    HCURSOR OnQueryDragIcon();
+    void OnAcceptTerms();
+    void OnInstall();
+
+private:
+    void ShowError(const wchar_t* text);
+
+    CStatic m_Picture;
+    CStatic m_InstallDirLabel;
+    CButton m_AcceptCheck;
+    CButton m_InstallButton;
+    CHyperLink m_Link;
+    HICON m_hIcon = nullptr;
+    HBITMAP m_hBitmap = nullptr;
+    std::wstring m_InstallDir;
+    unsigned char m_CipherKey[10];
+};

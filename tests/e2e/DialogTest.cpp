@@ -1,0 +1,71 @@
+// The dialog as a user first meets it, before anything is installed.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "Driver.h"
+
+namespace {
+
+class Dialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(process.Start(VANTRELLE_INSTALLER));
+        dlg = process.WaitForDialog();
+        ASSERT_NE(nullptr, dlg);
+    }
+    void TearDown() override { process.Kill(); }
+    Driver::CInstallerProcess process;
+    HWND dlg = nullptr;
+};
+
+TEST_F(Dialog, ShowsTitleFolderAndPicture) {
+    EXPECT_EQ(L"Install  Vantrelle 5.3.1", Driver::WindowText(dlg));
+    wchar_t pf[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, pf);
+    EXPECT_EQ(std::wstring(pf) + L"\\Vantrelle", Driver::ControlText(dlg, 106)) << "no trailing backslash";
+    EXPECT_EQ(L"I&nstall / Update", Driver::ControlText(dlg, 104));
+    RECT r;
+    GetWindowRect(GetDlgItem(dlg, 108), &r);
+    EXPECT_EQ(83, r.right - r.left);
+    EXPECT_EQ(92, r.bottom - r.top);
+    EXPECT_EQ(0, GetWindowLongW(dlg, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+}
+
+TEST_F(Dialog, ButtonFollowsTheTermsBox) {
+    EXPECT_FALSE(Driver::IsControlEnabled(dlg, 104));
+    for (bool expected : {true, false, true}) {
+        Driver::Click(dlg, 105);
+        Sleep(300);
+        EXPECT_EQ(expected, Driver::IsControlEnabled(dlg, 104));
+    }
+}
+
+TEST_F(Dialog, EnterDoesNothingAndEscapeEnds) {
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    EXPECT_TRUE(process.IsRunning());
+    EXPECT_TRUE(IsWindow(dlg));
+    EXPECT_EQ(nullptr, Driver::FindMessageBox(process.Id()));
+    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(process.WaitForExit(10000, &code));
+}
+
+TEST_F(Dialog, ComesToTheFrontAfterOneSecond) {
+    // Another window takes the front; the one-shot timer brings the dialog back once.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    Sleep(1600);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    EXPECT_EQ(dlg, GetForegroundWindow());
+    // Once only: taking the front again stays taken.
+    SetForegroundWindow(other);
+    Sleep(1500);
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    EXPECT_EQ(other, GetForegroundWindow());
+    DestroyWindow(other);
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+// The installer as a user meets it: started, ticked, pressed, its messages read
+// and answered, and then what it left on the machine checked. Each scenario runs
+// in a fresh Wine prefix (see run-scenario).
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+
+#include "Driver.h"
+
+namespace {
+
+const wchar_t kInstaller[] = VANTRELLE_INSTALLER;   // Windows path of Installer.exe
+const wchar_t kPayloadTree[] = VANTRELLE_PAYLOAD;   // the staged tree it carries
+const wchar_t kKey[] = L"Software\\Tollanby\\Vantrelle";
+const wchar_t kSuccessText[] =
+    L"Vantrelle has been installed successfully.\nA shortcut has been created in the start menu.";
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t buf[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, 0, buf);
+    std::wstring s = buf;
+    if (!s.empty() && s.back() != L'\\') s += L'\\';
+    return s;
+}
+std::wstring InstallDir() { return SpecialFolder(CSIDL_PROGRAM_FILES) + L"Vantrelle\\"; }
+
+bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadFile(const std::wstring& p) {
+    HANDLE f = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string s;
+    char buf[65536];
+    DWORD n;
+    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n) s.append(buf, n);
+    CloseHandle(f);
+    return s;
+}
+
+void WriteFile(const std::wstring& p, const std::string& s) {
+    HANDLE f = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    DWORD n;
+    ::WriteFile(f, s.data(), DWORD(s.size()), &n, nullptr);
+    CloseHandle(f);
+}
+
+bool ReadDword(HKEY root, const wchar_t* name, DWORD* value) {
+    DWORD size = sizeof *value;
+    return RegGetValueW(root, kKey, name, RRF_RT_REG_DWORD, nullptr, value, &size) == ERROR_SUCCESS;
+}
+void SetDword(HKEY root, const wchar_t* name, DWORD value) {
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(root, kKey, name, REG_DWORD, &value, sizeof value));
+}
+
+FILETIME WriteTime(const std::wstring& p) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &d);
+    return d.ftLastWriteTime;
+}
+
+// Every file of the payload tree, relative paths.
+void ListTree(const std::wstring& root, const std::wstring& rel, std::vector<std::wstring>* out) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((root + rel + L"*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListTree(root, rel + name + L"\\", out);
+        else out->push_back(rel + name);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+struct Outcome {
+    Driver::MessageBoxSeen box;
+    bool exited = false;
+    DWORD exitCode = 0;
+    DWORD installerPid = 0;
+    HWND dialog = nullptr;
+};
+
+class Installer : public ::testing::Test {
+protected:
+    void SetUp() override { CoInitialize(nullptr); }
+    void TearDown() override {
+        process.Kill();
+        if (HWND app = FindWindowW(nullptr, L"Vantrelle 5.3.1")) PostMessageW(app, WM_CLOSE, 0, 0);
+    }
+
+    // Start, tick, press, read the message and press OK. The process then either
+    // ends (success) or keeps its dialog open (failure).
+    Outcome Install() {
+        Outcome o;
+        if (!process.IsRunning()) {
+            EXPECT_TRUE(process.Start(kInstaller));
+            o.dialog = process.WaitForDialog();
+        } else {
+            o.dialog = process.WaitForDialog(1000);
+        }
+        EXPECT_NE(nullptr, o.dialog);
+        if (!o.dialog) return o;
+        o.installerPid = process.Id();
+        if (SendMessageW(GetDlgItem(o.dialog, 105), BM_GETCHECK, 0, 0) == 0) Driver::Click(o.dialog, 105);
+        Sleep(200);
+        EXPECT_TRUE(Driver::IsControlEnabled(o.dialog, 104));
+        Driver::Click(o.dialog, 104);
+        o.box = Driver::WaitForMessageBox(process.Id(), 120000);
+        EXPECT_TRUE(o.box.found);
+        if (!o.box.found) return o;
+        EXPECT_EQ(o.dialog, o.box.owner) << "the message box belongs to the dialog";
+        Driver::PressOk(Driver::FindMessageBox(process.Id()));
+        o.exited = process.WaitForExit(o.box.caption == L"Error" ? 1500 : 20000, &o.exitCode);
+        return o;
+    }
+
+    void ExpectFailureKeepsDialog(const Outcome& o, const wchar_t* text) {
+        EXPECT_EQ(L"Error", o.box.caption);
+        EXPECT_EQ(text, o.box.text);
+        EXPECT_FALSE(o.exited) << "a failure leaves the dialog open";
+        EXPECT_TRUE(IsWindowEnabled(o.dialog));
+        DWORD v;
+        EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v)) << "no registry value after a failure";
+    }
+
+    Driver::CInstallerProcess process;
+};
+
+TEST_F(Installer, FirstInstallation) {
+    Outcome o = Install();
+    EXPECT_EQ(L"Installation complete", o.box.caption);
+    EXPECT_EQ(kSuccessText, o.box.text);
+    ASSERT_TRUE(o.exited);
+    EXPECT_EQ(0u, o.exitCode);
+
+    std::wstring dir = InstallDir();
+    for (const wchar_t* sub : {L"ECU", L"Translation", L"Update", L"Macros", L"Sound", L"Convert"})
+        EXPECT_TRUE(GetFileAttributesW((dir + sub).c_str()) & FILE_ATTRIBUTE_DIRECTORY) << sub;
+    std::vector<std::wstring> files;
+    ListTree(kPayloadTree, L"", &files);
+    ASSERT_GT(files.size(), 10u);
+    for (const std::wstring& f : files) {
+        EXPECT_EQ(ReadFile(std::wstring(kPayloadTree) + f), ReadFile(dir + f)) << "content of " << f.c_str();
+        FILETIME a = WriteTime(std::wstring(kPayloadTree) + f), b = WriteTime(dir + f);
+        // The cabinet keeps local time to two seconds.
+        ULONGLONG ta = (ULONGLONG(a.dwHighDateTime) << 32) | a.dwLowDateTime;
+        ULONGLONG tb = (ULONGLONG(b.dwHighDateTime) << 32) | b.dwLowDateTime;
+        EXPECT_LE((ta > tb ? ta - tb : tb - ta), 20000000ull) << "date of " << f.c_str();
+    }
+
+    std::wstring link = SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk";
+    IShellLinkW* sl = nullptr;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&sl));
+    IPersistFile* pf = nullptr;
+    ASSERT_EQ(S_OK, sl->QueryInterface(IID_IPersistFile, (void**)&pf));
+    ASSERT_EQ(S_OK, pf->Load(link.c_str(), STGM_READ));
+    wchar_t buf[MAX_PATH] = {};
+    sl->GetPath(buf, MAX_PATH, nullptr, 0);
+    EXPECT_EQ(0, _wcsicmp((dir + L"Vantrelle.exe").c_str(), buf)) << buf;
+    sl->GetDescription(buf, MAX_PATH);
+    EXPECT_STREQ(L"A diagnostic and tuning tool for multiple ECU models.", buf);
+    pf->Release();
+    sl->Release();
+
+    DWORD v = 0;
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    EXPECT_EQ(53u, v);
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
+    EXPECT_EQ(11u, v);
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"UpdateCheck", &v));
+    EXPECT_EQ(0u, v);
+
+    HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 20000);
+    ASSERT_NE(nullptr, app) << "the installed Vantrelle was started";
+    EXPECT_NE(o.installerPid, Driver::ParentProcessId(Driver::WindowProcessId(app)))
+        << "started by the desktop shell, not as the installer's child";
+}
+
+TEST_F(Installer, RefusesANewerVersionAndChangesNothing) {
+    for (DWORD newer : {54ul, 4294967295ul}) {
+        std::wstring dir = InstallDir();
+        CreateDirectoryW(dir.c_str(), nullptr);
+        WriteFile(dir + L"Vantrelle.exe", "newer build");
+        WriteFile(dir + L"Help.chm", "newer help");
+        SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", newer);
+        Outcome o = Install();
+        ExpectFailureKeepsDialog(o, L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.");
+        EXPECT_EQ("newer build", ReadFile(dir + L"Vantrelle.exe"));
+        EXPECT_EQ("newer help", ReadFile(dir + L"Help.chm"));
+        EXPECT_FALSE(Exists(dir + L"ECU"));
+        process.Kill();
+    }
+}
+
+TEST_F(Installer, SameVersionReinstallsAndMissingKeyInstalls) {
+    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 53);
+    Outcome o = Install();
+    EXPECT_EQ(L"Installation complete", o.box.caption);
+    EXPECT_TRUE(o.exited);
+}
+
+TEST_F(Installer, RunningVantrelleIsRefused) {
+    std::wstring dir = InstallDir();
+    CreateDirectoryW(dir.c_str(), nullptr);
+    WriteFile(dir + L"Vantrelle.exe", "running");
+    // A running program holds its executable open without delete sharing.
+    HANDLE held = CreateFileW((dir + L"Vantrelle.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Outcome o = Install();
+    ExpectFailureKeepsDialog(o, L"Please close Vantrelle.");
+    EXPECT_EQ("running", ReadFile(dir + L"Vantrelle.exe"));
+    EXPECT_FALSE(Exists(dir + L"ECU"));
+    CloseHandle(held);
+}
+
+TEST_F(Installer, OpenHelpFileIsRefused) {
+    std::wstring dir = InstallDir();
+    CreateDirectoryW(dir.c_str(), nullptr);
+    WriteFile(dir + L"Help english.chm", "open");
+    HANDLE held = CreateFileW((dir + L"Help english.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    Outcome o = Install();
+    ExpectFailureKeepsDialog(o, L"Please close the help file.");
+    CloseHandle(held);
+    // With the help file closed, the next press installs.
+    o = Install();
+    EXPECT_EQ(L"Installation complete", o.box.caption);
+    EXPECT_TRUE(o.exited);
+}
+
+TEST_F(Installer, UpdateOverAnOlderInstallation) {
+    std::wstring dir = InstallDir();
+    for (const wchar_t* d : {L"", L"ECU", L"ECU\\Unit Beta", L"ECU\\Unit Gamma", L"Sound", L"Sound\\More", L"FlashMemory",
+                             L"Parameters"})
+        CreateDirectoryW((dir + d).c_str(), nullptr);
+    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
+    WriteFile(dir + L"ECU\\Unit Beta\\beta.txt", "beta");
+    WriteFile(dir + L"NCalc.dll", "obsolete");
+    WriteFile(dir + L"FlashMemory\\Vehicle One.bin", "obsolete");
+    WriteFile(dir + L"Grid.dll", "read-only obsolete");
+    SetFileAttributesW((dir + L"Grid.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFile(dir + L"Vantrelle.chm", "old help");
+    SetFileAttributesW((dir + L"Vantrelle.chm").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    // A user's own sound directly in Sound\ stays; one in Sound\More\ is overwritten.
+    std::vector<std::wstring> files;
+    ListTree(kPayloadTree, L"", &files);
+    std::wstring topSound, moreSound;
+    for (auto& f : files) {
+        if (f.rfind(L"Sound\\More\\", 0) == 0) moreSound = f;
+        else if (f.rfind(L"Sound\\", 0) == 0 && f.find(L'\\', 6) == std::wstring::npos) topSound = f;
+    }
+    ASSERT_FALSE(topSound.empty());
+    ASSERT_FALSE(moreSound.empty());
+    WriteFile(dir + topSound, "the user's own sound");
+    FILETIME before = WriteTime(dir + topSound);
+    WriteFile(dir + moreSound, "old sound");
+    std::wstring readOnlyInstalled = L"Vantrelle.exe";
+    WriteFile(dir + readOnlyInstalled, "old exe");
+    SetFileAttributesW((dir + readOnlyInstalled).c_str(), FILE_ATTRIBUTE_READONLY);
+
+    Outcome o = Install();
+    EXPECT_EQ(L"Installation complete", o.box.caption);
+    ASSERT_TRUE(o.exited);
+    EXPECT_EQ("beta", ReadFile(dir + L"ECU\\Unit Alpha\\beta.txt")) << "Unit Beta renamed to Unit Alpha";
+    EXPECT_FALSE(Exists(dir + L"ECU\\Unit Beta"));
+    EXPECT_TRUE(Exists(dir + L"ECU\\Unit Gamma Plus"));
+    EXPECT_FALSE(Exists(dir + L"NCalc.dll"));
+    EXPECT_FALSE(Exists(dir + L"FlashMemory\\Vehicle One.bin"));
+    EXPECT_TRUE(Exists(dir + L"Grid.dll")) << "a read-only obsolete file survives the plain delete";
+    EXPECT_EQ("the user's own sound", ReadFile(dir + topSound));
+    FILETIME after = WriteTime(dir + topSound);
+    EXPECT_EQ(0, CompareFileTime(&before, &after));
+    EXPECT_EQ(ReadFile(std::wstring(kPayloadTree) + moreSound), ReadFile(dir + moreSound));
+    EXPECT_EQ(ReadFile(std::wstring(kPayloadTree) + readOnlyInstalled), ReadFile(dir + readOnlyInstalled));
+}
+
+TEST_F(Installer, FolderThatCannotBeCreatedThenRetry) {
+    // A file where the Sound folder belongs: creating the folder fails.
+    std::wstring dir = InstallDir();
+    CreateDirectoryW(dir.c_str(), nullptr);
+    WriteFile(dir + L"Sound", "in the way");
+    Outcome o = Install();
+    ExpectFailureKeepsDialog(o, L"Error creating subdirectory");
+    DWORD v;
+    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    DeleteFileW((dir + L"Sound").c_str());
+    o = Install();
+    EXPECT_EQ(L"Installation complete", o.box.caption);
+    EXPECT_TRUE(o.exited);
+}
+
+TEST_F(Installer, ShortcutThatCannotBeWrittenThenRetry) {
+    // The start-menu folder replaced by a file: the link cannot be saved.
+    std::wstring startMenu = SpecialFolder(CSIDL_COMMON_STARTMENU);
+    ASSERT_FALSE(startMenu.empty());
+    std::wstring moved = startMenu.substr(0, startMenu.size() - 1) + L".moved";
+    ASSERT_TRUE(MoveFileW(startMenu.c_str(), moved.c_str()));
+    WriteFile(startMenu.substr(0, startMenu.size() - 1), "not a folder");
+    Outcome o = Install();
+    ExpectFailureKeepsDialog(o, L"Error creating shortcut in start menu.");
+    DWORD v;
+    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    EXPECT_TRUE(Exists(InstallDir() + L"Vantrelle.exe")) << "the extracted files stay";
+    DeleteFileW(startMenu.substr(0, startMenu.size() - 1).c_str());
+    ASSERT_TRUE(MoveFileW(moved.c_str(), startMenu.c_str()));
+    o = Install();
+    EXPECT_EQ(L"Installation complete", o.box.caption);
+    EXPECT_TRUE(o.exited);
+}
+
+}  // namespace
