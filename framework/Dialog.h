@@ -1,0 +1,46 @@
+#pragma once
+// CDialog: a modal dialog run from a dialog template of the program's resources.
+#include "Wnd.h"
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* dialog, bool saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CWnd* m_pDlgWnd;
+    bool m_bSaveAndValidate;
+};
+
+// Binds a member control to the dialog's control with this id by subclassing it
+// (once; later exchanges leave it bound). False if the dialog has no such control.
+bool DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+
+    // Runs the dialog until EndDialog; returns its result, or -1 if it could not
+    // be created.
+    virtual INT_PTR DoModal();
+    void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+
+    // Runs DoDataExchange: to the controls (false) or from them (true).
+    bool UpdateData(bool saveAndValidate = true);
+
+    // Where the template is looked up; the running executable unless changed.
+    HINSTANCE m_hResourceModule;
+
+protected:
+    const MessageMap* GetMessageMap() const override;
+
+    virtual BOOL OnInitDialog();  // binds the controls; TRUE lets the system set the focus
+    virtual void OnOK();          // takes the data and ends with IDOK
+    virtual void OnCancel();      // ends with IDCANCEL
+    virtual void DoDataExchange(CDataExchange* pDX);
+
+    UINT m_TemplateId;
+    CWnd* m_pParentWnd;
+
+private:
+    LRESULT OnOkCommand(WPARAM, LPARAM);
+    LRESULT OnCancelCommand(WPARAM, LPARAM);
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
