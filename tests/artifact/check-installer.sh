@@ -1,0 +1,212 @@
+#!/bin/sh
+# Checks the make-up of a built installer executable.
+# Usage: check-installer.sh [--64] FILE.exe
+#   default: expects PE32 for i386 (the shipped artefact); --64: PE32+ for x86-64.
+# Prints one line per check ("ok - ..." or "FAIL - ..."); exits 1 if any failed.
+set -u
+
+width=32
+if [ "${1:-}" = "--64" ]; then
+    width=64
+    shift
+fi
+if [ $# -ne 1 ]; then
+    echo "usage: check-installer.sh [--64] FILE.exe" >&2
+    exit 2
+fi
+exe=$1
+if [ "$width" = 64 ]; then
+    objdump=x86_64-w64-mingw32-objdump
+    format=pei-x86-64
+    magic=020b
+else
+    objdump=i686-w64-mingw32-objdump
+    format=pei-i386
+    magic=010b
+fi
+for tool in "$objdump" wrestool icotool python3; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL - tool $tool is missing"; exit 1; }
+done
+
+failed=0
+pass() { echo "ok - $1"; }
+fail() { echo "FAIL - $1"; failed=1; }
+check() { # check DESCRIPTION COMMAND...
+    desc=$1
+    shift
+    if "$@"; then pass "$desc"; else fail "$desc"; fi
+}
+
+if [ ! -f "$exe" ]; then
+    echo "FAIL - $exe exists"
+    exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$objdump" -f "$exe" >"$work/f" 2>&1
+"$objdump" -p "$exe" >"$work/p" 2>&1
+
+check "file format $format" grep -q "file format $format\$" "$work/f"
+check "optional header magic $magic (PE32$([ "$width" = 64 ] && echo +))" \
+    grep -Eq "^Magic[[:space:]]+$magic([[:space:]]|\$)" "$work/p"
+check "GUI subsystem" grep -Eq "^Subsystem[[:space:]]+00000002" "$work/p"
+
+# Imports: only DLLs that every Windows has; nothing from the toolchain.
+sed -n 's/^[[:space:]]*DLL Name: //p' "$work/p" | tr -d '\r' >"$work/dlls"
+allowed="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL SHELL32.DLL OLE32.DLL OLEAUT32.DLL
+ADVAPI32.DLL MSVCRT.DLL SHLWAPI.DLL COMDLG32.DLL VERSION.DLL UXTHEME.DLL CABINET.DLL"
+bad=""
+while read -r dll; do
+    up=$(printf '%s' "$dll" | tr '[:lower:]' '[:upper:]')
+    case " $(echo $allowed) " in
+        *" $up "*) ;;
+        *) bad="$bad $dll" ;;
+    esac
+done <"$work/dlls"
+if [ ! -s "$work/dlls" ]; then
+    fail "imports found"
+elif [ -n "$bad" ]; then
+    fail "imports only system DLLs (unexpected:$bad)"
+else
+    pass "imports only system DLLs ($(tr '\n' ' ' <"$work/dlls" | sed 's/ $//'))"
+fi
+
+wrestool -l "$exe" >"$work/res" 2>&1
+has_res() { grep -q -- "--type=$1 --name=$2 --language=$3 " "$work/res"; }
+raw() { wrestool -x --raw -t "$1" -n "$2" "$exe" >"$3" 2>/dev/null && [ -s "$3" ]; }
+
+# Dialog 103: extended template with the installer's caption, size, font and controls.
+if has_res 5 103 1033 && raw 5 103 "$work/dlg"; then
+    check "dialog 103: DIALOGEX 287x163 \"Installer\", MS Sans Serif 8, its ten controls (ids, classes, texts, styles, positions) in order" \
+        python3 - "$work/dlg" <<'PY'
+import struct, sys
+d = open(sys.argv[1], "rb").read()
+ver, sig, _help, exstyle, style, count, x, y, cx, cy = struct.unpack_from("<HHIIIHhhhh", d, 0)
+pos = 26
+def sz_or_ord(pos):
+    if struct.unpack_from("<H", d, pos)[0] == 0xFFFF:
+        return struct.unpack_from("<H", d, pos + 2)[0], pos + 4
+    end = pos
+    while struct.unpack_from("<H", d, end)[0] != 0:
+        end += 2
+    return d[pos:end].decode("utf-16-le"), end + 2
+menu, pos = sz_or_ord(pos)
+cls, pos = sz_or_ord(pos)
+title, pos = sz_or_ord(pos)
+points, weight, italic, charset = struct.unpack_from("<HHBB", d, pos)
+face, pos = sz_or_ord(pos + 6)
+WS_CAPTION, WS_SYSMENU, DS_CENTER, DS_MODALFRAME, DS_SETFONT = 0xC00000, 0x80000, 0x800, 0x80, 0x40
+want_style = WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME | DS_SETFONT
+WS_CHILD, WS_VISIBLE, WS_DISABLED, WS_GROUP, WS_TABSTOP = 0x40000000, 0x10000000, 0x8000000, 0x20000, 0x10000
+BS_AUTOCHECKBOX, SS_BITMAP, SS_REALSIZEIMAGE, WS_EX_TRANSPARENT = 0x3, 0xE, 0x800, 0x20
+BUTTON, STATIC = 0x80, 0x82
+base = WS_CHILD | WS_VISIBLE
+text = WS_GROUP  # left-aligned static text (SS_LEFT is 0)
+# id, class, text, style, extended style, x, y, cx, cy: the main dialog's controls in tab order.
+want = [
+    (104, BUTTON, "I&nstall / Update", WS_DISABLED | WS_GROUP | WS_TABSTOP, 0, 109, 134, 70, 21),
+    (105, BUTTON, "", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 9, 99, 11, 10),
+    (-1, STATIC, "ATTENTION:", text, 0, 79, 25, 193, 8),
+    (-1, STATIC, "If you have a previous installation all files will be overwritten.", text, 0, 79, 35, 193, 8),
+    (-1, STATIC, "If I find the program useful I'am willing to donate to an NGO of my choice.", text, 0, 21, 111, 230, 8),
+    (-1, STATIC, "Install Directory:", text, 0, 8, 71, 51, 8),
+    (106, STATIC, "C:\\Program Files (x86)\\Vantrelle", text, 0, 8, 81, 261, 8),
+    (108, STATIC, "", SS_BITMAP | SS_REALSIZEIMAGE, WS_EX_TRANSPARENT, 8, 7, 15, 13),
+    (110, STATIC, "Charityware", text, 0, 130, 99, 40, 8),
+    (-1, STATIC, "I accept that Vantrelle is", text, 0, 21, 99, 108, 8),
+]
+want = [(i, c, t, st | base, ex, x0, y0, w, h) for (i, c, t, st, ex, x0, y0, w, h) in want]
+got = []
+for _ in range(count):
+    pos = (pos + 3) & ~3
+    _h, ex, st, x0, y0, w, h, cid = struct.unpack_from("<IIIhhhhi", d, pos)
+    pos += 24
+    c, pos = sz_or_ord(pos)
+    t, pos = sz_or_ord(pos)
+    extra = struct.unpack_from("<H", d, pos)[0]
+    pos += 2 + extra
+    got.append((cid, c, t, st, ex, x0, y0, w, h))
+ok = (ver, sig) == (1, 0xFFFF) and style == want_style and exstyle == 0 and (cx, cy) == (287, 163) \
+    and title == "Installer" and points == 8 and face == "MS Sans Serif" and got == want
+if not ok:
+    print("  got: style=%#x ex=%#x size=%dx%d title=%r font=%d %r" % (style, exstyle, cx, cy, title, points, face))
+    for g, w in zip(got + [None] * len(want), want + [None] * len(got)):
+        if g != w:
+            print("  control differs: got %r, want %r" % (g, w))
+sys.exit(0 if ok else 1)
+PY
+else
+    fail "dialog 103 (language 1033) present"
+fi
+
+# Icon group 102: 48, 32 and 16 pixel images at 32 bits per pixel.
+if has_res 14 102 1033 && wrestool -x -t 14 -n 102 "$exe" >"$work/icon.ico" 2>/dev/null; then
+    icotool -l "$work/icon.ico" >"$work/icons" 2>&1
+    sizes=$(sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\) --bit-depth=32.*/\1x\2/p' "$work/icons" | sort -n | tr '\n' ' ')
+    check "icon group 102: 48, 32, 16 px at 32 bpp (found: ${sizes% })" \
+        [ "$(echo $sizes)" = "16x16 32x32 48x48" ]
+else
+    fail "icon group 102 (language 1033) present"
+fi
+
+# Bitmap 107: a DIB of 83 x 92 pixels at 24 bits per pixel.
+if has_res 2 107 1033 && raw 2 107 "$work/bmp"; then
+    check "bitmap 107: 83x92, 24 bpp" python3 -c '
+import struct, sys
+size, w, h, planes, bpp = struct.unpack_from("<IiiHH", open(sys.argv[1], "rb").read(), 0)
+sys.exit(0 if (size, w, abs(h), bpp) == (40, 83, 92, 24) else 1)' "$work/bmp"
+else
+    fail "bitmap 107 (language 1033) present"
+fi
+
+# Payload: RCDATA 109 in language 1033, a sealed container.
+if has_res 10 109 1033 && raw 10 109 "$work/payload"; then
+    check "RCDATA 109 (language 1033) begins with CRYP" [ "$(head -c 4 "$work/payload")" = CRYP ]
+    count=$(grep -c -- "--type=10 " "$work/res")
+    check "RCDATA 109 is the only RCDATA resource" [ "$count" -eq 1 ]
+else
+    fail "RCDATA 109 (language 1033) present"
+fi
+
+# Manifest 1: common controls 6.0, no requested execution level.
+if has_res 24 1 1033 && raw 24 1 "$work/manifest"; then
+    check "manifest: depends on Microsoft.Windows.Common-Controls 6.0.0.0" python3 -c '
+import re, sys
+m = open(sys.argv[1], encoding="utf-8").read()
+sys.exit(0 if re.search(r"name=\"Microsoft\.Windows\.Common-Controls\"[^>]*version=\"6\.0\.0\.0\"|version=\"6\.0\.0\.0\"[^>]*name=\"Microsoft\.Windows\.Common-Controls\"", m) else 1)' "$work/manifest"
+    check "manifest: no requestedExecutionLevel" sh -c '! grep -q requestedExecutionLevel "$1"' - "$work/manifest"
+    check "manifest is the only one" [ "$(grep -c -- "--type=24 " "$work/res")" -eq 1 ]
+else
+    fail "manifest (RT_MANIFEST 1) present"
+fi
+
+# Version record: fixed versions 0.0.0.0 and the strings of block 040904b0.
+if has_res 16 1 1033 && raw 16 1 "$work/version"; then
+    check "version record: 0.0.0.0, block 040904b0, Tollanby / Vantrelle Installer strings" \
+        python3 - "$work/version" <<'PY'
+import re, struct, sys
+d = open(sys.argv[1], "rb").read()
+fixed = d.find(struct.pack("<I", 0xFEEF04BD))
+versions = struct.unpack_from("<IIII", d, fixed + 8) if fixed >= 0 else None
+text = d.decode("utf-16-le", errors="replace")
+def value(key):
+    m = re.search(re.escape(key) + "\x00+([^\x00]*)\x00", text)
+    return m.group(1) if m else None
+want = {
+    "FileDescription": "Vantrelle Installer", "ProductName": "Vantrelle Installer",
+    "Comments": "Vantrelle Installer", "CompanyName": "Tollanby", "InternalName": "Installer",
+    "OriginalFilename": "Installer.exe", "FileVersion": "0.0.0.0", "ProductVersion": "0.0.0.0",
+}
+got = {k: value(k) for k in want}
+ok = versions == (0, 0, 0, 0) and "040904b0" in text and got == want
+if not ok:
+    print("  got: fixed=%r strings=%r" % (versions, got))
+sys.exit(0 if ok else 1)
+PY
+else
+    fail "version record (RT_VERSION 1) present"
+fi
+
+exit $failed
