@@ -10,6 +10,14 @@ CApplication theApp;
 CApplication::CApplication() = default;
 CApplication::~CApplication() = default;
 
+const MessageMap* CApplication::GetMessageMap() const {
+    static const MessageEntry entries[] = {
+        OnCommand(0, kIdHelp, &CApplication::OnHelp),
+    };
+    static const MessageMap map = MakeMessageMap(CWinApp::GetMessageMap(), entries);
+    return &map;
+}
+
 BOOL CApplication::InitInstance() {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;

@@ -1,6 +1,6 @@
 #pragma once
 // The installer's application object: one dialog, run modally, then the end.
-#include "framework/App.h"
+#include "framework/Framework.h"
 
 class CApplication : public CWinApp {
 public:

@@ -2,6 +2,7 @@
 // failure shows its message and returns with the dialog open for another try;
 // success ends the process.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cwchar>
 
@@ -64,7 +65,7 @@ int32_t PreserveExistingSounds(Cabinet::FileInfo* file, void* /*userParam*/) {
     return 1;
 }
 
-void CMainDlg::ShowError(const wchar_t* text) { MessageBoxW(GetSafeHwnd(), text, kErrorCaption, MB_OK); }
+void CMainDlg::ShowError(const wchar_t* text) { ::MessageBoxW(GetSafeHwnd(), text, kErrorCaption, MB_OK); }
 
 void CMainDlg::OnInstall() {
     const std::wstring& dir = m_InstallDir;
@@ -124,7 +125,7 @@ void CMainDlg::OnInstall() {
     WriteRegistryDword(HKEY_CURRENT_USER, kProductKey, L"Charityware", 11);
     WriteRegistryDword(HKEY_CURRENT_USER, kProductKey, L"UpdateCheck", 0);
 
-    MessageBoxW(GetSafeHwnd(), kSuccessText, kSuccessCaption, MB_ICONINFORMATION);
+    ::MessageBoxW(GetSafeHwnd(), kSuccessText, kSuccessCaption, MB_ICONINFORMATION);
     ShellExecuteViaDesktop((dir + L"Vantrelle.exe").c_str(), L"", L"", L"open", SW_SHOWNORMAL);
     ExitProcess(0);
 }

@@ -1,6 +1,7 @@
 #include "MainDlg.h"
 
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -17,14 +18,27 @@ const wchar_t kProductPage[] = L"https://www.tollanby.com/vantrelle/index.php#Ch
 CMainDlg::CMainDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
     static_assert(sizeof m_CipherKey == Cabinet::kPayloadKeyLength, "the payload key is ten bytes");
     std::memcpy(m_CipherKey, Cabinet::kPayloadKey, sizeof m_CipherKey);
-    m_hIcon = LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_MAIN));
-    m_hBitmap = LoadBitmapW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDB_PICTURE));
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    m_hIcon = LoadIconW(module, MAKEINTRESOURCEW(IDI_MAIN));
+    m_hBitmap = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_PICTURE));
     // The shortcut and the launch through the desktop shell need a COM apartment
     // on this thread; it lives as long as the process.
     CoInitialize(nullptr);
 }
 
 CMainDlg::~CMainDlg() = default;
+
+const MessageMap* CMainDlg::GetMessageMap() const {
+    static const MessageEntry entries[] = {
+        OnMessage(WM_PAINT, &CMainDlg::OnPaint),
+        OnMessage(WM_TIMER, &CMainDlg::OnTimer),
+        OnMessage(WM_QUERYDRAGICON, &CMainDlg::OnQueryDragIcon),
+        OnCommand(BN_CLICKED, IDC_ACCEPT, &CMainDlg::OnAcceptTerms),
+        OnCommand(BN_CLICKED, IDC_INSTALL, &CMainDlg::OnInstallCommand),
+    };
+    static const MessageMap map = MakeMessageMap(CDialog::GetMessageMap(), entries);
+    return &map;
+}
 
 void CMainDlg::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
@@ -37,49 +51,56 @@ void CMainDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    SendMessageW(m_Picture.GetSafeHwnd(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hBitmap));
-    SetWindowPos(m_Picture.GetSafeHwnd(), nullptr, 0, 0, 83, 92, SWP_NOMOVE | SWP_NOZORDER);
+    ::SendMessageW(m_Picture.GetSafeHwnd(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hBitmap));
+    ::SetWindowPos(m_Picture.GetSafeHwnd(), nullptr, 0, 0, 83, 92, SWP_NOMOVE | SWP_NOZORDER);
 
-    SetWindowTextW(GetSafeHwnd(), (std::wstring(L"Install  Vantrelle ") + kVersionText).c_str());
+    SetWindowText(std::wstring(L"Install  Vantrelle ") + kVersionText);
 
     m_InstallDir = GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + L"Vantrelle";
-    SetWindowTextW(m_InstallDirLabel.GetSafeHwnd(), m_InstallDir.c_str());
+    m_InstallDirLabel.SetWindowText(m_InstallDir);
     m_InstallDir += L"\\";
 
     m_Link.SetTarget(kProductPage);
-    ::SetTimer(GetSafeHwnd(), kInstallTimerId, 1000, nullptr);
+    SetTimer(kInstallTimerId, 1000);
     return TRUE;
 }
 
 // Enter must never close the installer.
 void CMainDlg::OnOK() {}
 
-void CMainDlg::OnTimer(UINT_PTR id) {
-    if (id != kInstallTimerId) return;
-    ::KillTimer(GetSafeHwnd(), kInstallTimerId);
-    SetForegroundWindow(GetSafeHwnd());
+LRESULT CMainDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id != kInstallTimerId) return 0;
+    KillTimer(kInstallTimerId);
+    SetForegroundWindow();
+    return 0;
 }
 
-void CMainDlg::OnAcceptTerms() {
-    bool ticked = SendMessageW(m_AcceptCheck.GetSafeHwnd(), BM_GETCHECK, 0, 0) != 0;
-    EnableWindow(m_InstallButton.GetSafeHwnd(), ticked);
+LRESULT CMainDlg::OnAcceptTerms(WPARAM, LPARAM) {
+    m_InstallButton.EnableWindow(m_AcceptCheck.GetCheck() != 0);
+    return 0;
 }
 
-void CMainDlg::OnPaint() {
+LRESULT CMainDlg::OnInstallCommand(WPARAM, LPARAM) {
+    OnInstall();
+    return 0;
+}
+
+LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {
     HWND hwnd = GetSafeHwnd();
-    if (!IsIconic(hwnd)) return Default();
+    if (!::IsIconic(hwnd)) return Default();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ::SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
-    GetClientRect(hwnd, &client);
+    ::GetClientRect(hwnd, &client);
     int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(dc, x, y, m_hIcon);
     EndPaint(hwnd, &ps);
+    return 0;
 }
 
-HCURSOR CMainDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+LRESULT CMainDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }

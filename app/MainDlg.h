@@ -4,7 +4,7 @@
 #include <string>
 
 #include "HyperLink.h"
-#include "framework/Dialog.h"
+#include "framework/Framework.h"
 
 class CMainDlg : public CDialog {
 public:
@@ -17,10 +17,11 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
-    void OnPaint();
-    void OnTimer(UINT_PTR id);
-    HCURSOR OnQueryDragIcon();
-    void OnAcceptTerms();
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM id, LPARAM);
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    LRESULT OnAcceptTerms(WPARAM, LPARAM);
+    LRESULT OnInstallCommand(WPARAM, LPARAM);
     void OnInstall();
 
 private:

@@ -1,0 +1,39 @@
+# Sourced by ./bench: the payload served from a resource, and whole installations.
+# A second Windows tree carries the reference payload: as cabx's own resource and
+# inside an Installer.exe built from the reference tree.
+large=build/bench-win64
+{ cmake --preset win64 -B "$large" -DVANTRELLE_BENCH_CONTAINER="$PWD/$work/reference.container" \
+      -DVANTRELLE_PAYLOAD_DIR="$PWD/$work/reference" && cmake --build "$large" -j2; } \
+    >build/build-bench-win64.log 2>&1 || { echo "build of $large failed (build/build-bench-win64.log)"; return; }
+
+peak_mib() {  # the peak private memory that cabx --peak reports, in MiB
+    "$WINE64" "$@" 2>&1 >/dev/null | tr -d '\r' | awk '$1 == "peak_private_bytes" { printf "%.1f", $2 / 1048576 }'
+}
+small=$(peak_mib build/win64/bin/cabx_small.exe --peak --key "$key" --resource "" 109 "Z:$PWD/$work/out")
+big=$(peak_mib "$large/bin/cabx_large.exe" --peak --key "$key" --resource "" 109 "Z:$PWD/$work/out")
+echo "resource_private_peak_MiB_small: $small"
+echo "resource_private_peak_MiB_large: $big"
+echo "resource_peak_large_minus_small_MiB: $(echo "$big $small" | awk '{ printf "%.1f", $1 - $2 }')"
+resource=$(time_runs "$WINE64" "$large/bin/cabx_large.exe" --key "$key" --resource "" 109 "Z:$PWD/$work/out")
+echo "extract_resource_s: $resource"
+echo "resource_vs_container: $(ratio "$resource" "$container")"
+
+# install_timer N INSTALLER: median seconds and the last peak, each run in a fresh prefix.
+install_runs() {
+    i=0
+    while [ $i -lt "$RUNS" ]; do
+        p=$(mktemp -d "$PWD/build/bench-prefix-XXXXXX")
+        VANTRELLE_WINE_PREFIX="$PWD/build/win64/wine-prefix" tests/wine/make-prefix "$p"
+        WINEPREFIX="$p" "$WINE64" build/win64/bin/install_timer.exe "$1" 2>/dev/null | tr -d '\r'
+        WINEPREFIX="$p" "$WINESERVER" -k 2>/dev/null
+        rm -rf "$p"
+        i=$((i + 1))
+    done
+}
+install_runs "$PWD/$large/bin/Installer.exe" >"$work/install-large.txt"
+install_runs "$PWD/build/win64/bin/Installer.exe" >"$work/install-small.txt"
+install_s=$(awk '{ print $1 }' "$work/install-large.txt" | median)
+echo "install_s: $install_s"
+echo "install_vs_cabextract: $(ratio "$install_s" "$native")"
+echo "install_private_peak_MiB_small: $(awk '{ printf "%.1f\n", $2 / 1048576 }' "$work/install-small.txt" | median)"
+echo "install_private_peak_MiB_large: $(awk '{ printf "%.1f\n", $2 / 1048576 }' "$work/install-large.txt" | median)"
