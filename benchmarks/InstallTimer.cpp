@@ -1,11 +1,11 @@
 // install_timer INSTALLER.exe: one installation driven as a user drives it;
 // prints "SECONDS PEAK_PRIVATE_BYTES": from pressing the button until the
 // success message shows, and the installer's peak commit at that moment.
-#include <psapi.h>
-
 #include <cstdio>
 
 #include "Driver.h"
+// after windows.h, which Driver.h brings
+#include <psapi.h>
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 2;

@@ -22,5 +22,10 @@ bool CreateFolder(const wchar_t* path)
 {
     if (CreateDirectoryW(path, nullptr))
         return true;
-    return GetLastError() == ERROR_ALREADY_EXISTS;
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    // CreateDirectoryW says "already exists" for a file of that name too; only an
+    // existing folder is one the caller can go on with.
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

@@ -29,7 +29,7 @@ std::wstring InstallDir() { return SpecialFolder(CSIDL_PROGRAM_FILES) + L"Vantre
 
 bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ReadFile(const std::wstring& p) {
+std::string ReadAll(const std::wstring& p) {
     HANDLE f = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return "<missing>";
     std::string s;
@@ -40,7 +40,7 @@ std::string ReadFile(const std::wstring& p) {
     return s;
 }
 
-void WriteFile(const std::wstring& p, const std::string& s) {
+void WriteAll(const std::wstring& p, const std::string& s) {
     HANDLE f = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, f);
     DWORD n;
@@ -144,7 +144,7 @@ TEST_F(Installer, FirstInstallation) {
     ListTree(kPayloadTree, L"", &files);
     ASSERT_GT(files.size(), 10u);
     for (const std::wstring& f : files) {
-        EXPECT_EQ(ReadFile(std::wstring(kPayloadTree) + f), ReadFile(dir + f)) << "content of " << f.c_str();
+        EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << "content of " << f.c_str();
         FILETIME a = WriteTime(std::wstring(kPayloadTree) + f), b = WriteTime(dir + f);
         // The cabinet keeps local time to two seconds.
         ULONGLONG ta = (ULONGLONG(a.dwHighDateTime) << 32) | a.dwLowDateTime;
@@ -184,13 +184,13 @@ TEST_F(Installer, RefusesANewerVersionAndChangesNothing) {
     for (DWORD newer : {54ul, 4294967295ul}) {
         std::wstring dir = InstallDir();
         CreateDirectoryW(dir.c_str(), nullptr);
-        WriteFile(dir + L"Vantrelle.exe", "newer build");
-        WriteFile(dir + L"Help.chm", "newer help");
+        WriteAll(dir + L"Vantrelle.exe", "newer build");
+        WriteAll(dir + L"Help.chm", "newer help");
         SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", newer);
         Outcome o = Install();
         ExpectFailureKeepsDialog(o, L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.");
-        EXPECT_EQ("newer build", ReadFile(dir + L"Vantrelle.exe"));
-        EXPECT_EQ("newer help", ReadFile(dir + L"Help.chm"));
+        EXPECT_EQ("newer build", ReadAll(dir + L"Vantrelle.exe"));
+        EXPECT_EQ("newer help", ReadAll(dir + L"Help.chm"));
         EXPECT_FALSE(Exists(dir + L"ECU"));
         process.Kill();
     }
@@ -206,13 +206,13 @@ TEST_F(Installer, SameVersionReinstallsAndMissingKeyInstalls) {
 TEST_F(Installer, RunningVantrelleIsRefused) {
     std::wstring dir = InstallDir();
     CreateDirectoryW(dir.c_str(), nullptr);
-    WriteFile(dir + L"Vantrelle.exe", "running");
+    WriteAll(dir + L"Vantrelle.exe", "running");
     // A running program holds its executable open without delete sharing.
     HANDLE held = CreateFileW((dir + L"Vantrelle.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Outcome o = Install();
     ExpectFailureKeepsDialog(o, L"Please close Vantrelle.");
-    EXPECT_EQ("running", ReadFile(dir + L"Vantrelle.exe"));
+    EXPECT_EQ("running", ReadAll(dir + L"Vantrelle.exe"));
     EXPECT_FALSE(Exists(dir + L"ECU"));
     CloseHandle(held);
 }
@@ -220,7 +220,7 @@ TEST_F(Installer, RunningVantrelleIsRefused) {
 TEST_F(Installer, OpenHelpFileIsRefused) {
     std::wstring dir = InstallDir();
     CreateDirectoryW(dir.c_str(), nullptr);
-    WriteFile(dir + L"Help english.chm", "open");
+    WriteAll(dir + L"Help english.chm", "open");
     HANDLE held = CreateFileW((dir + L"Help english.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     Outcome o = Install();
     ExpectFailureKeepsDialog(o, L"Please close the help file.");
@@ -237,12 +237,12 @@ TEST_F(Installer, UpdateOverAnOlderInstallation) {
                              L"Parameters"})
         CreateDirectoryW((dir + d).c_str(), nullptr);
     SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
-    WriteFile(dir + L"ECU\\Unit Beta\\beta.txt", "beta");
-    WriteFile(dir + L"NCalc.dll", "obsolete");
-    WriteFile(dir + L"FlashMemory\\Vehicle One.bin", "obsolete");
-    WriteFile(dir + L"Grid.dll", "read-only obsolete");
+    WriteAll(dir + L"ECU\\Unit Beta\\beta.txt", "beta");
+    WriteAll(dir + L"NCalc.dll", "obsolete");
+    WriteAll(dir + L"FlashMemory\\Vehicle One.bin", "obsolete");
+    WriteAll(dir + L"Grid.dll", "read-only obsolete");
     SetFileAttributesW((dir + L"Grid.dll").c_str(), FILE_ATTRIBUTE_READONLY);
-    WriteFile(dir + L"Vantrelle.chm", "old help");
+    WriteAll(dir + L"Vantrelle.chm", "old help");
     SetFileAttributesW((dir + L"Vantrelle.chm").c_str(), FILE_ATTRIBUTE_READONLY);
 
     // A user's own sound directly in Sound\ stays; one in Sound\More\ is overwritten.
@@ -255,34 +255,34 @@ TEST_F(Installer, UpdateOverAnOlderInstallation) {
     }
     ASSERT_FALSE(topSound.empty());
     ASSERT_FALSE(moreSound.empty());
-    WriteFile(dir + topSound, "the user's own sound");
+    WriteAll(dir + topSound, "the user's own sound");
     FILETIME before = WriteTime(dir + topSound);
-    WriteFile(dir + moreSound, "old sound");
+    WriteAll(dir + moreSound, "old sound");
     std::wstring readOnlyInstalled = L"Vantrelle.exe";
-    WriteFile(dir + readOnlyInstalled, "old exe");
+    WriteAll(dir + readOnlyInstalled, "old exe");
     SetFileAttributesW((dir + readOnlyInstalled).c_str(), FILE_ATTRIBUTE_READONLY);
 
     Outcome o = Install();
     EXPECT_EQ(L"Installation complete", o.box.caption);
     ASSERT_TRUE(o.exited);
-    EXPECT_EQ("beta", ReadFile(dir + L"ECU\\Unit Alpha\\beta.txt")) << "Unit Beta renamed to Unit Alpha";
+    EXPECT_EQ("beta", ReadAll(dir + L"ECU\\Unit Alpha\\beta.txt")) << "Unit Beta renamed to Unit Alpha";
     EXPECT_FALSE(Exists(dir + L"ECU\\Unit Beta"));
     EXPECT_TRUE(Exists(dir + L"ECU\\Unit Gamma Plus"));
     EXPECT_FALSE(Exists(dir + L"NCalc.dll"));
     EXPECT_FALSE(Exists(dir + L"FlashMemory\\Vehicle One.bin"));
     EXPECT_TRUE(Exists(dir + L"Grid.dll")) << "a read-only obsolete file survives the plain delete";
-    EXPECT_EQ("the user's own sound", ReadFile(dir + topSound));
+    EXPECT_EQ("the user's own sound", ReadAll(dir + topSound));
     FILETIME after = WriteTime(dir + topSound);
     EXPECT_EQ(0, CompareFileTime(&before, &after));
-    EXPECT_EQ(ReadFile(std::wstring(kPayloadTree) + moreSound), ReadFile(dir + moreSound));
-    EXPECT_EQ(ReadFile(std::wstring(kPayloadTree) + readOnlyInstalled), ReadFile(dir + readOnlyInstalled));
+    EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + moreSound), ReadAll(dir + moreSound));
+    EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + readOnlyInstalled), ReadAll(dir + readOnlyInstalled));
 }
 
 TEST_F(Installer, FolderThatCannotBeCreatedThenRetry) {
     // A file where the Sound folder belongs: creating the folder fails.
     std::wstring dir = InstallDir();
     CreateDirectoryW(dir.c_str(), nullptr);
-    WriteFile(dir + L"Sound", "in the way");
+    WriteAll(dir + L"Sound", "in the way");
     Outcome o = Install();
     ExpectFailureKeepsDialog(o, L"Error creating subdirectory");
     DWORD v;
@@ -299,7 +299,7 @@ TEST_F(Installer, ShortcutThatCannotBeWrittenThenRetry) {
     ASSERT_FALSE(startMenu.empty());
     std::wstring moved = startMenu.substr(0, startMenu.size() - 1) + L".moved";
     ASSERT_TRUE(MoveFileW(startMenu.c_str(), moved.c_str()));
-    WriteFile(startMenu.substr(0, startMenu.size() - 1), "not a folder");
+    WriteAll(startMenu.substr(0, startMenu.size() - 1), "not a folder");
     Outcome o = Install();
     ExpectFailureKeepsDialog(o, L"Error creating shortcut in start menu.");
     DWORD v;

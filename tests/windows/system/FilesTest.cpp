@@ -90,13 +90,15 @@ TEST(CreateFolder, MissingParentGivesFalseAndCreatesNothing)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.Path(L"Parent").c_str()));
 }
 
-TEST(CreateFolder, ExistingFileIsReportedAsExisting)
+TEST(CreateFolder, FileInTheWayIsNotAFolder)
 {
-    // CreateDirectoryW reports ERROR_ALREADY_EXISTS for a file of that name too.
+    // CreateDirectoryW reports ERROR_ALREADY_EXISTS for a file of that name too,
+    // but no folder exists there afterwards.
     CScratchFolder folder;
     const std::wstring path = folder.Path(L"plain");
     WriteTextFile(path, "x");
-    EXPECT_TRUE(CreateFolder(path.c_str()));
+    EXPECT_FALSE(CreateFolder(path.c_str()));
+    EXPECT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace
