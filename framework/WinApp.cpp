@@ -77,3 +77,21 @@ int AfxMessageBox(const std::wstring& text, UINT type, UINT /*helpId: no help fi
 }
 
 void AfxThrowMemoryException() { throw CMemoryException(); }
+
+// The program's entry point. It lives with CWinApp so that any program defining
+// an application object pulls it from the library (the C runtime's reference to
+// it comes later in the link than our library); programs with main() ignore it.
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr)
+        return 1;
+    app->m_hInstance = hInstance;
+    // No C++ exception leaves the entry point either.
+    try {
+        if (!app->InitInstance())
+            return app->ExitInstance();
+        return app->Run();
+    } catch (...) {
+        return 1;
+    }
+}
