@@ -1,0 +1,19 @@
+#!/bin/sh
+# reproducible.sh SOURCE_DIR PRESET: builds Installer.exe twice, each time in a new
+# tree, and checks the two files are identical byte for byte.
+src=$1 preset=$2
+work=$(mktemp -d "$src/build/reproducible-XXXXXX") || exit 1
+for n in 1 2; do
+    if ! { cmake -S "$src" --preset "$preset" -B "$work/$n" && cmake --build "$work/$n" --target Installer -j2; } \
+        >"$work/build-$n.log" 2>&1; then
+        tail -20 "$work/build-$n.log"
+        echo "FAIL - build $n of Installer.exe"
+        exit 1
+    fi
+done
+a=$(sha256sum "$work/1/bin/Installer.exe" | cut -d' ' -f1)
+b=$(sha256sum "$work/2/bin/Installer.exe" | cut -d' ' -f1)
+echo "build 1: $a"
+echo "build 2: $b"
+rm -rf "$work"
+if [ "$a" = "$b" ]; then echo "ok - two clean builds give the same Installer.exe"; else echo "FAIL - the builds differ"; exit 1; fi
