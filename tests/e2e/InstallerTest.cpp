@@ -94,10 +94,10 @@ protected:
 
     // Start, tick, press, read the message and press OK. The process then either
     // ends (success) or keeps its dialog open (failure).
-    Outcome Install() {
+    Outcome Install(const wchar_t* installer = kInstaller) {
         Outcome o;
         if (!process.IsRunning()) {
-            EXPECT_TRUE(process.Start(kInstaller));
+            EXPECT_TRUE(process.Start(installer));
             o.dialog = process.WaitForDialog();
         } else {
             o.dialog = process.WaitForDialog(1000);
@@ -310,6 +310,19 @@ TEST_F(Installer, ShortcutThatCannotBeWrittenThenRetry) {
     o = Install();
     EXPECT_EQ(L"Installation complete", o.box.caption);
     EXPECT_TRUE(o.exited);
+}
+
+TEST_F(Installer, DamagedPayloadFails) {
+    for (const wchar_t* installer : {VANTRELLE_INSTALLER_OTHER_KEY, VANTRELLE_INSTALLER_FLIPPED}) {
+        Outcome o = Install(installer);
+        EXPECT_EQ(L"Error", o.box.caption) << installer;
+        EXPECT_FALSE(o.exited) << "the dialog stays open";
+        DWORD v;
+        EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v)) << "no version recorded";
+        EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
+        EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk"));
+        process.Kill();
+    }
 }
 
 }  // namespace
