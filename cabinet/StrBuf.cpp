@@ -15,6 +15,33 @@ static void SecureZero(T* data, size_t count) {
     for (size_t i = 0; i < count; ++i) p[i] = 0;
 }
 
+// Both texts grow the same way: the capacity doubles from its start value until
+// the length fits, the characters move one by one and each old one is zeroed as
+// it goes, and the old block is wiped whole before it is freed.
+template <typename T>
+static bool GrowZeroing(T*& data, size_t& capacity, size_t used, size_t length, size_t initial) {
+    if (data && length <= capacity) return true;
+    size_t grown = capacity ? capacity : initial;
+    while (grown < length) {
+        if (grown > (static_cast<size_t>(-1) / sizeof(T)) / 4) return false;
+        grown *= 2;
+    }
+    T* block = new (std::nothrow) T[grown + 1];
+    if (!block) return false;
+    for (size_t i = 0; i < used; ++i) {
+        block[i] = data[i];
+        data[i] = 0;
+    }
+    block[used] = 0;
+    if (data) {
+        SecureZero(data, capacity + 1);
+        delete[] data;
+    }
+    data = block;
+    capacity = grown;
+    return true;
+}
+
 CStrBufW::CStrBufW() { Grow(0); }
 
 CStrBufW::CStrBufW(const wchar_t* text) {
@@ -44,27 +71,7 @@ void CStrBufW::Release() {
 }
 
 bool CStrBufW::Grow(size_t length) {
-    if (m_Data && length <= m_Capacity) return true;
-    size_t capacity = m_Capacity ? m_Capacity : kInitialCapacity;
-    while (capacity < length) {
-        if (capacity > (static_cast<size_t>(-1) / sizeof(wchar_t)) / 4) return false;
-        capacity *= 2;
-    }
-    wchar_t* data = new (std::nothrow) wchar_t[capacity + 1];
-    if (!data) return false;
-    // Characters move one by one and each old one is zeroed as it goes.
-    for (size_t i = 0; i < m_Length; ++i) {
-        data[i] = m_Data[i];
-        m_Data[i] = 0;
-    }
-    data[m_Length] = 0;
-    if (m_Data) {
-        SecureZero(m_Data, m_Capacity + 1);
-        delete[] m_Data;
-    }
-    m_Data = data;
-    m_Capacity = capacity;
-    return true;
+    return GrowZeroing(m_Data, m_Capacity, m_Length, length, kInitialCapacity);
 }
 
 bool CStrBufW::Reserve(size_t length) { return Grow(length); }
@@ -137,26 +144,7 @@ CStrBufA::~CStrBufA() {
 }
 
 bool CStrBufA::Reserve(size_t length) {
-    if (m_Data && length <= m_Capacity) return true;
-    size_t capacity = m_Capacity ? m_Capacity : kInitialCapacity;
-    while (capacity < length) {
-        if (capacity > static_cast<size_t>(-1) / 4) return false;
-        capacity *= 2;
-    }
-    char* data = new (std::nothrow) char[capacity + 1];
-    if (!data) return false;
-    for (size_t i = 0; i < m_Length; ++i) {
-        data[i] = m_Data[i];
-        m_Data[i] = 0;
-    }
-    data[m_Length] = 0;
-    if (m_Data) {
-        SecureZero(m_Data, m_Capacity + 1);
-        delete[] m_Data;
-    }
-    m_Data = data;
-    m_Capacity = capacity;
-    return true;
+    return GrowZeroing(m_Data, m_Capacity, m_Length, length, kInitialCapacity);
 }
 
 void CStrBufA::SetLength(size_t length) {
