@@ -1,10 +1,27 @@
 # Sourced by the Wine scripts: one private prefix under the build tree, no Mono,
-# no Gecko, no debug chatter.
+# no Gecko, no debug chatter. The prefix runs both widths (it has syswow64).
 # The caller sets VANTRELLE_ROOT to the repository root.
-: "${VANTRELLE_WINE_PREFIX:=$VANTRELLE_ROOT/build/win64/wine-prefix}"
+: "${VANTRELLE_WINE_PREFIX:=$VANTRELLE_ROOT/build/wine-prefix}"
 export WINEPREFIX="$VANTRELLE_WINE_PREFIX"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+# Either loader finds the other one from this name when a program of the other
+# width starts.
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver
 WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
+
+# wine_loader PROGRAM: the loader for the program's width, read from its PE
+# header (machine 0x14c is i386); anything else, such as a built-in program's
+# bare name, gets the 64-bit loader.
+wine_loader() {
+    if [ -f "$1" ]; then
+        pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+        if [ -n "$pe" ] && [ "$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')" = 014c ]; then
+            echo "$WINE32"
+            return
+        fi
+    fi
+    echo "$WINE64"
+}
