@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "Driver.h"
 
 namespace {
@@ -23,12 +26,50 @@ TEST_F(Dialog, ShowsTitleFolderAndPicture) {
     wchar_t pf[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, pf);
     EXPECT_EQ(std::wstring(pf) + L"\\Vantrelle", Driver::ControlText(dlg, 106)) << "no trailing backslash";
+    // The installer is a 32-bit program: on 64-bit Windows it installs into the 32-bit Program Files.
+    EXPECT_EQ(sizeof(void*) == 4, Driver::ControlText(dlg, 106).find(L"\\Program Files (x86)\\") != std::wstring::npos);
     EXPECT_EQ(L"I&nstall / Update", Driver::ControlText(dlg, 104));
     RECT r;
     GetWindowRect(GetDlgItem(dlg, 108), &r);
     EXPECT_EQ(83, r.right - r.left);
     EXPECT_EQ(92, r.bottom - r.top);
     EXPECT_EQ(0, GetWindowLongW(dlg, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+
+// The template's face is there (not a wider stand-in), so no text is cut or wrapped.
+TEST_F(Dialog, TextsFitTheirControlsInTheTemplateFont) {
+    HDC dc = GetDC(dlg);
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    wcscpy(lf.lfFaceName, L"MS Sans Serif");
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    EXPECT_STREQ(L"MS Sans Serif", face);
+    std::vector<HWND> children;
+    EnumChildWindows(dlg, CollectChild, reinterpret_cast<LPARAM>(&children));
+    int measured = 0;
+    for (HWND child : children) {
+        std::wstring text = Driver::WindowText(child);
+        if (text.empty() || (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) continue;
+        text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+        RECT rc;
+        GetClientRect(child, &rc);
+        EXPECT_LE(size.cx, rc.right) << "\"" << text.c_str() << "\" is cut";
+        ++measured;
+    }
+    EXPECT_GE(measured, 7);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(dlg, dc);
 }
 
 TEST_F(Dialog, ButtonFollowsTheTermsBox) {

@@ -123,6 +123,22 @@ DWORD WindowProcessId(HWND hwnd) {
     return pid;
 }
 
+std::wstring LoadedModulePath(DWORD pid, const wchar_t* name) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
+    if (snap == INVALID_HANDLE_VALUE) return L"";
+    MODULEENTRY32W me{};
+    me.dwSize = sizeof me;
+    std::wstring path;
+    for (BOOL ok = Module32FirstW(snap, &me); ok; ok = Module32NextW(snap, &me)) {
+        if (_wcsicmp(me.szModule, name) == 0) {
+            path = me.szExePath;
+            break;
+        }
+    }
+    CloseHandle(snap);
+    return path;
+}
+
 DWORD ParentProcessId(DWORD pid) {
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snap == INVALID_HANDLE_VALUE) return 0;

@@ -27,6 +27,22 @@ std::wstring SpecialFolder(int csidl) {
 }
 std::wstring InstallDir() { return SpecialFolder(CSIDL_PROGRAM_FILES) + L"Vantrelle\\"; }
 
+// This program has the installer's width; a 32-bit program sees the 32-bit
+// views of Program Files, the registry and the system folder.
+constexpr bool k32Bit = sizeof(void*) == 4;
+const REGSAM kOwnView = k32Bit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+const REGSAM kOtherView = k32Bit ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+// A system DLL's path as the loader reports it: the system folder, or at 32 bits
+// the 32-bit system folder it maps to (Windows names SysWOW64, Wine system32).
+bool InSystemFolder(const std::wstring& path) {
+    wchar_t system[MAX_PATH] = {}, wow64[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    if (k32Bit) GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    return !path.empty() && (_wcsicmp(folder.c_str(), system) == 0 || (k32Bit && _wcsicmp(folder.c_str(), wow64) == 0));
+}
+
 bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadAll(const std::wstring& p) {
@@ -48,9 +64,13 @@ void WriteAll(const std::wstring& p, const std::string& s) {
     CloseHandle(f);
 }
 
-bool ReadDword(HKEY root, const wchar_t* name, DWORD* value) {
+bool ReadDword(HKEY root, const wchar_t* name, DWORD* value, REGSAM view = 0) {
+    HKEY key;
+    if (RegOpenKeyExW(root, kKey, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return false;
     DWORD size = sizeof *value;
-    return RegGetValueW(root, kKey, name, RRF_RT_REG_DWORD, nullptr, value, &size) == ERROR_SUCCESS;
+    LSTATUS rc = RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, value, &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
 }
 void SetDword(HKEY root, const wchar_t* name, DWORD value) {
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(root, kKey, name, REG_DWORD, &value, sizeof value));
@@ -82,6 +102,7 @@ struct Outcome {
     DWORD exitCode = 0;
     DWORD installerPid = 0;
     HWND dialog = nullptr;
+    std::wstring cabinetDll;  // where the installer loaded Cabinet.dll from, seen while its box is up
 };
 
 class Installer : public ::testing::Test {
@@ -113,6 +134,7 @@ protected:
         EXPECT_TRUE(o.box.found);
         if (!o.box.found) return o;
         EXPECT_EQ(o.dialog, o.box.owner) << "the message box belongs to the dialog";
+        o.cabinetDll = Driver::LoadedModulePath(process.Id(), L"cabinet.dll");
         Driver::PressOk(Driver::FindMessageBox(process.Id()));
         o.exited = process.WaitForExit(o.box.caption == L"Error" ? 1500 : 20000, &o.exitCode);
         return o;
@@ -138,6 +160,8 @@ TEST_F(Installer, FirstInstallation) {
     EXPECT_EQ(0u, o.exitCode);
 
     std::wstring dir = InstallDir();
+    EXPECT_EQ(k32Bit, dir.find(L"\\Program Files (x86)\\") != std::wstring::npos) << dir.c_str();
+    EXPECT_TRUE(InSystemFolder(o.cabinetDll)) << "Cabinet.dll loaded from " << o.cabinetDll.c_str();
     for (const wchar_t* sub : {L"ECU", L"Translation", L"Update", L"Macros", L"Sound", L"Convert"})
         EXPECT_TRUE(GetFileAttributesW((dir + sub).c_str()) & FILE_ATTRIBUTE_DIRECTORY) << sub;
     std::vector<std::wstring> files;
@@ -167,8 +191,9 @@ TEST_F(Installer, FirstInstallation) {
     sl->Release();
 
     DWORD v = 0;
-    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v, kOwnView));
     EXPECT_EQ(53u, v);
+    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v, kOtherView)) << "the other width's registry view";
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
     EXPECT_EQ(11u, v);
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"UpdateCheck", &v));
