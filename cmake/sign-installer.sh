@@ -29,5 +29,5 @@ if "$osslsigncode" sign -certs "$cert" -key "$key" -h sha256 -n "Vantrelle Insta
 fi
 cat "$log" >&2
 rm -f "$tmp" "$log" "$exe"
-echo "sign-installer.sh: signing $exe with $cert failed (osslsigncode's words above); the unsigned file was removed" >&2
+echo "sign-installer.sh: signing $exe with $cert${tsa:+ and the timestamp server $tsa} failed (osslsigncode's words above); the unsigned file was removed" >&2
 exit 1
