@@ -58,8 +58,7 @@ function(vantrelle_sign target)
             set(found "none")
         endif()
         message(FATAL_ERROR "VANTRELLE_SIGN_CERT: ${cert} is not a code-signing certificate: its extended "
-            "key usage (${found}) does not include codeSigning. Windows rejects such a signature; "
-            "use a certificate issued for code signing.")
+            "key usage (${found}) does not include codeSigning; use a certificate issued for code signing")
     endif()
 
     # A new certificate or key checks again and signs again.
