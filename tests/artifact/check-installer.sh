@@ -1,17 +1,23 @@
 #!/bin/sh
 # Checks the make-up of a built installer executable.
-# Usage: check-installer.sh [--64] FILE.exe
+# Usage: check-installer.sh [--64] [--signed] FILE.exe
 #   default: expects PE32 for i386 (the shipped artefact); --64: PE32+ for x86-64.
+#   --signed: expects a certificate table (a signed release); without it, none.
 # Prints one line per check ("ok - ..." or "FAIL - ..."); exits 1 if any failed.
 set -u
 
 width=32
-if [ "${1:-}" = "--64" ]; then
-    width=64
+signed=""
+while :; do
+    case "${1:-}" in
+        --64) width=64 ;;
+        --signed) signed=1 ;;
+        *) break ;;
+    esac
     shift
-fi
+done
 if [ $# -ne 1 ]; then
-    echo "usage: check-installer.sh [--64] FILE.exe" >&2
+    echo "usage: check-installer.sh [--64] [--signed] FILE.exe" >&2
     exit 2
 fi
 exe=$1
@@ -52,6 +58,16 @@ check "file format $format" grep -q "file format $format\$" "$work/f"
 check "optional header magic $magic (PE32$([ "$width" = 64 ] && echo +))" \
     grep -Eq "^Magic[[:space:]]+$magic([[:space:]]|\$)" "$work/p"
 check "GUI subsystem" grep -Eq "^Subsystem[[:space:]]+00000002" "$work/p"
+
+# Certificate table (data directory 4, file offset and size): where a signature lives.
+table=$(sed -n 's/^Entry 4 \([0-9a-f]*\) \([0-9a-f]*\) Security Directory.*/\1 \2/p' "$work/p")
+if [ -z "$table" ]; then
+    fail "data directory entry 4 (certificate table) found"
+elif [ -n "$signed" ]; then
+    check "certificate table present (offset, size: $table)" [ $((0x${table#* })) -ne 0 ]
+else
+    check "no certificate table: unsigned" [ $((0x${table% *})) -eq 0 -a $((0x${table#* })) -eq 0 ]
+fi
 
 # Imports: only DLLs that every Windows has; nothing from the toolchain.
 sed -n 's/^[[:space:]]*DLL Name: //p' "$work/p" | tr -d '\r' >"$work/dlls"
