@@ -22,7 +22,16 @@ BOOL CApplication::InitInstance() {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = 0xFF;  // the eight classic control classes
-    InitCommonControlsEx(&controls);
+    // Every DLL the program imports is one of the system's known DLLs, never
+    // looked up in the program's folder; the common controls are not, so they
+    // are loaded here, once the DLL search is narrowed (the manifest's version
+    // from the side-by-side store), and stay loaded for the dialog's life.
+    using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) {
+        auto init = reinterpret_cast<InitCommonControlsExFn>(
+            reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
+        if (init) init(&controls);
+    }
     CWinApp::InitInstance();
 
     CMainDlg dialog;

@@ -115,10 +115,10 @@ protected:
 
     // Start, tick, press, read the message and press OK. The process then either
     // ends (success) or keeps its dialog open (failure).
-    Outcome Install(const wchar_t* installer = kInstaller) {
+    Outcome Install(const wchar_t* installer = kInstaller, const std::wstring& workingDir = L"") {
         Outcome o;
         if (!process.IsRunning()) {
-            EXPECT_TRUE(process.Start(installer));
+            EXPECT_TRUE(process.Start(installer, workingDir));
             o.dialog = process.WaitForDialog();
         } else {
             o.dialog = process.WaitForDialog(1000);
@@ -335,6 +335,33 @@ TEST_F(Installer, ShortcutThatCannotBeWrittenThenRetry) {
     o = Install();
     EXPECT_EQ(L"Installation complete", o.box.caption);
     EXPECT_TRUE(o.exited);
+}
+
+// Started from a download folder that holds DLLs named after ones the installer
+// loads (found with Wine's +loaddll channel), each looked up there first
+// (native before built-in, as Windows treats DLLs that are not known DLLs):
+// none of them runs, and the installation completes.
+TEST_F(Installer, PlantedDllsBesideTheInstallerAreNotLoaded) {
+    const wchar_t* const planted[] = {
+        L"cabinet.dll", L"comctl32.dll", L"version.dll", L"uxtheme.dll", L"msimg32.dll", L"mpr.dll",
+        L"wininet.dll", L"urlmon.dll", L"ieframe.dll", L"actxprxy.dll",
+    };
+    std::wstring folder = SpecialFolder(CSIDL_COMMON_DOCUMENTS) + L"Downloads\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring installer = folder + L"Installer.exe";
+    ASSERT_TRUE(CopyFileW(kInstaller, installer.c_str(), FALSE));
+    std::wstring overrides = L"mscoree=d;mshtml=d;winedbg.exe=d";
+    for (const wchar_t* name : planted) {
+        ASSERT_TRUE(CopyFileW(VANTRELLE_PLANTED_DLL, (folder + name).c_str(), FALSE)) << name;
+        overrides += L";" + std::wstring(name, wcslen(name) - 4) + L"=n,b";
+    }
+    // The installer inherits the overrides; Wine reads them as the process starts.
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides.c_str());
+    Outcome o = Install(installer.c_str(), folder);
+    EXPECT_EQ(L"Installation complete", o.box.caption);
+    EXPECT_TRUE(o.exited);
+    EXPECT_TRUE(InSystemFolder(o.cabinetDll)) << "Cabinet.dll loaded from " << o.cabinetDll.c_str();
+    for (const wchar_t* name : planted) EXPECT_FALSE(Exists(std::wstring(L"C:\\planted\\") + name)) << name << " was loaded";
 }
 
 TEST_F(Installer, DamagedPayloadFails) {
