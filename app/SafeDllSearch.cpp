@@ -5,11 +5,21 @@
 // lookup is limited to the system directory; then the runtime starts as usual.
 #include <windows.h>
 
+#include "system/SystemLibrary.h"
+
 extern "C" int WinMainCRTStartup();
 
+namespace {
+// Not known DLLs, and loaded later by the system's own DLLs by bare name,
+// through paths that not every loader narrows (Wine's delay-loading does not):
+// loaded now from the system directory, a later lookup finds them loaded.
+const wchar_t* const kLoadedEarly[] = {L"uxtheme.dll", L"msimg32.dll"};
+}  // namespace
+
 extern "C" int InstallerEntry() {
-    // Present on every Windows the installer runs on; should it fail, the one
-    // DLL the installer loads by name, Cabinet.dll, still comes by full path.
+    // Present on every Windows the installer runs on; should it fail, the DLLs
+    // the installer itself loads still come by full path.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    for (const wchar_t* name : kLoadedEarly) LoadSystemLibrary(name);
     return WinMainCRTStartup();
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "SystemLibrary.h"
+
 namespace Cabinet {
 
 CExtract* s_CurrentEngine = nullptr;
@@ -60,22 +62,11 @@ void CExtract::SetCallbacks(const ExtractCallbacks* callbacks) {
     m_Callbacks = callbacks ? *callbacks : ExtractCallbacks{};
 }
 
-// Only the system's own copy: a file of that name in the program's folder (a
-// download folder, say) must never be loaded. At 32 bits on 64-bit Windows the
-// system directory maps to the 32-bit one. Its own imports come from there too.
-static HMODULE LoadSystemLibrary(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    UINT n = GetSystemDirectoryW(path, MAX_PATH);
-    if (n == 0 || n + 1 + wcslen(name) >= MAX_PATH) return nullptr;
-    path[n] = L'\\';
-    wcscpy(path + n + 1, name);
-    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 int CExtract::CreateFdi() {
     s_CurrentEngine = this;
     m_Error.Clear();
     if (!m_hCabinetDll) {
+        // Only the system's own copy, never a file of that name beside the program.
         HMODULE dll = LoadSystemLibrary(L"Cabinet.dll");
         if (dll) {
             m_FdiCreate = reinterpret_cast<decltype(m_FdiCreate)>(

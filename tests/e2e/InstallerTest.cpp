@@ -337,31 +337,33 @@ TEST_F(Installer, ShortcutThatCannotBeWrittenThenRetry) {
     EXPECT_TRUE(o.exited);
 }
 
-// Started from a download folder that holds DLLs named after ones the installer
-// loads (found with Wine's +loaddll channel), each looked up there first
-// (native before built-in, as Windows treats DLLs that are not known DLLs):
-// none of them runs, and the installation completes.
+// Started from a download folder that holds DLLs named after the ones the
+// installer's process loads that are not known DLLs (found with Wine's +loaddll
+// channel), each looked up there first (the scenario runs with these native
+// before built-in): none of them runs, and the installation completes.
+// Not planted: the known DLLs, which Windows never looks up in a program's
+// folder; version.dll, and Wine's own ucrtbase, zlib1, win32u and winex11.drv,
+// which Wine's user32 and gdi32 import, so Wine loads them before the program's
+// first instruction whatever it declares (Windows' user32 imports none of them).
 TEST_F(Installer, PlantedDllsBesideTheInstallerAreNotLoaded) {
-    const wchar_t* const planted[] = {
-        L"cabinet.dll", L"comctl32.dll", L"version.dll", L"uxtheme.dll", L"msimg32.dll", L"mpr.dll",
-        L"wininet.dll", L"urlmon.dll", L"ieframe.dll", L"actxprxy.dll",
-    };
+    const wchar_t* const planted[] = {L"cabinet", L"comctl32", L"uxtheme", L"msimg32", L"mpr",
+                                      L"wininet", L"urlmon",   L"ieframe", L"actxprxy"};
+    wchar_t overrides[4096] = {};
+    GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 4096);
     std::wstring folder = SpecialFolder(CSIDL_COMMON_DOCUMENTS) + L"Downloads\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring installer = folder + L"Installer.exe";
     ASSERT_TRUE(CopyFileW(kInstaller, installer.c_str(), FALSE));
-    std::wstring overrides = L"mscoree=d;mshtml=d;winedbg.exe=d";
     for (const wchar_t* name : planted) {
-        ASSERT_TRUE(CopyFileW(VANTRELLE_PLANTED_DLL, (folder + name).c_str(), FALSE)) << name;
-        overrides += L";" + std::wstring(name, wcslen(name) - 4) + L"=n,b";
+        ASSERT_NE(nullptr, wcsstr(overrides, name)) << name << " is not looked up native-first: " << overrides;
+        ASSERT_TRUE(CopyFileW(VANTRELLE_PLANTED_DLL, (folder + name + L".dll").c_str(), FALSE)) << name;
     }
-    // The installer inherits the overrides; Wine reads them as the process starts.
-    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides.c_str());
     Outcome o = Install(installer.c_str(), folder);
     EXPECT_EQ(L"Installation complete", o.box.caption);
     EXPECT_TRUE(o.exited);
     EXPECT_TRUE(InSystemFolder(o.cabinetDll)) << "Cabinet.dll loaded from " << o.cabinetDll.c_str();
-    for (const wchar_t* name : planted) EXPECT_FALSE(Exists(std::wstring(L"C:\\planted\\") + name)) << name << " was loaded";
+    for (const wchar_t* name : planted)
+        EXPECT_FALSE(Exists(std::wstring(L"C:\\planted\\") + name + L".dll")) << name << ".dll was loaded";
 }
 
 TEST_F(Installer, DamagedPayloadFails) {

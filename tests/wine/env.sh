@@ -3,10 +3,11 @@
 # The caller sets VANTRELLE_ROOT to the repository root.
 : "${VANTRELLE_WINE_PREFIX:=$VANTRELLE_ROOT/build/wine-prefix}"
 export WINEPREFIX="$VANTRELLE_WINE_PREFIX"
-export WINEDEBUG=-all
+export WINEDEBUG="${VANTRELLE_WINEDEBUG:--all}"  # e.g. +loaddll to see what loads what
 # No debugger on a crash either: the program ends and its test fails at once
 # (under the 32-bit emulator Wine's debugger hangs instead).
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winedbg.exe=d"
+# VANTRELLE_WINE_OVERRIDES adds a test's own (Wine reads them as each process starts).
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winedbg.exe=d${VANTRELLE_WINE_OVERRIDES:+;$VANTRELLE_WINE_OVERRIDES}"
 # Either loader finds the other one from this name when a program of the other
 # width starts.
 export WINELOADER=/usr/lib/wine/wine64
