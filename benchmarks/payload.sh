@@ -51,6 +51,6 @@ install_runs build/win32 "$PWD/build/win32/bin/Installer.exe" >"$work/install32-
 echo "install32_private_peak_MiB_small: $(peak_median "$work/install32-small.txt")"
 echo "install32_private_peak_MiB_large: $(peak_median "$work/install32-large.txt")"
 for w in 64 32; do
-    echo "idle${w}_private_peak_MiB: $("$(wine_loader build/win$w/bin/idle.exe)" build/win$w/bin/idle.exe | tr -d '\r' |
-        awk '{ printf "%.1f", $1 / 1048576 }')"
+    "$(wine_loader build/win$w/bin/idle.exe)" build/win$w/bin/idle.exe | tr -d '\r' |
+        awk -v w=$w '{ printf "idle%s_private_peak_MiB: %.1f\nidle%s_with_installer_dlls_private_peak_MiB: %.1f\n", w, $1 / 1048576, w, $2 / 1048576 }'
 done
