@@ -51,6 +51,15 @@ const wchar_t kSuccessText[] =
 const wchar_t kNewerVersionText[] =
     L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.";
 
+const wchar_t kDamagedText[] =
+    L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the installer.";
+
+// The payload is the installer's own: a cabinet the engine cannot use means this
+// copy of the installer is damaged, and only a new copy helps.
+const wchar_t* ExtractionErrorText(Cabinet::CExtract& engine) {
+    return engine.CabinetIsDamaged() ? kDamagedText : engine.GetErrorText();
+}
+
 // The forced delete fails only for a file some program holds open.
 bool IsInUse(const std::wstring& path) {
     DeleteFileForced(path.c_str());
@@ -107,11 +116,11 @@ void CMainDlg::OnInstall() {
     callbacks.BeforeCopy = PreserveExistingSounds;
     engine.SetCallbacks(&callbacks);
     engine.m_Cipher.SetKey(m_CipherKey, sizeof m_CipherKey);
-    if (!engine.CreateFdi()) return ShowError(engine.GetErrorText());
+    if (!engine.CreateFdi()) return ShowError(ExtractionErrorText(engine));
     if (!engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId, kPayloadResourceType,
                                 Cabinet::CStrBufW(dir.c_str()),
                                 this)) {
-        return ShowError(engine.GetErrorText());
+        return ShowError(ExtractionErrorText(engine));
     }
 
     for (const wchar_t* obsolete : kObsoleteFiles) DeleteFileW((dir + obsolete).c_str());

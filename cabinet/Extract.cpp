@@ -13,12 +13,15 @@ void ErrorRecord::Clear() {
     Erf.erfOper = Erf.erfType = 0;
     Erf.fError = FALSE;
     OwnCode = OwnType = OwnFlag = 0;
+    File.Empty();
 }
 
-void ErrorRecord::Record(int32_t code, int32_t type) {
+void ErrorRecord::Record(int32_t code, int32_t type, const wchar_t* file) {
     OwnCode = code;
     OwnType = type;
     OwnFlag = 0;
+    // The name only adds to the text; without room for it the record stands.
+    if (!file || !File.Assign(file)) File.Empty();
 }
 
 bool MemoryBuffer::Reserve(uint32_t size) {
@@ -52,6 +55,7 @@ CExtract::~CExtract() {
     m_hCabinetDll = nullptr;
     m_OutPath.Wipe();
     m_Error.Text.Wipe();
+    m_Error.File.Wipe();
     m_Memory.Release();
     m_CabinetName.Wipe();
     m_TargetDir.Wipe();
@@ -90,7 +94,10 @@ int CExtract::CreateFdi() {
     m_hFdi = m_FdiCreate(Callbacks::Alloc, Callbacks::Free, Callbacks::Open, Callbacks::Read,
                          Callbacks::Write, Callbacks::Close, Callbacks::Seek, cpu80386,
                          &m_Error.Erf);
-    return m_hFdi ? 1 : 0;
+    if (m_hFdi) return 1;
+    // The library is meant to say why; a failure without a trace is still one.
+    if (!HasError()) m_Error.Record(kErrorSilentFailure);
+    return 0;
 }
 
 // Converts to UTF-8 for the library; room for four bytes per UTF-16 unit.
@@ -162,7 +169,12 @@ bool CExtract::Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam
     }
 
     CloseFile(m_hOutFile);
-    if (m_Abort && !m_OutPath.IsEmpty()) DeleteFileW(m_OutPath);
+    // Stopped after the library's last notification: nothing else says so.
+    if (m_Abort && !HasError()) m_Error.Record(kErrorUserAbort);
+    if (m_Abort && !m_OutPath.IsEmpty()) {
+        SetFileAttributesW(m_OutPath, FILE_ATTRIBUTE_NORMAL);  // a read-only file goes too
+        DeleteFileW(m_OutPath);
+    }
 
     cabinetPath.Wipe();
     targetDir.Wipe();
@@ -171,23 +183,78 @@ bool CExtract::Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam
     return !HasError();
 }
 
+namespace {
+
+// The engine's words for the codes that come without a system error code.
+const wchar_t* OwnText(int32_t code) {
+    switch (code) {
+    case FDIERROR_CABINET_NOT_FOUND: return L"The cabinet file cannot be found.";
+    case FDIERROR_NOT_A_CABINET: return L"The file is not a cabinet.";
+    case FDIERROR_UNKNOWN_CABINET_VERSION: return L"The cabinet's format version is not supported.";
+    case FDIERROR_CORRUPT_CABINET: return L"The cabinet is damaged.";
+    case FDIERROR_ALLOC_FAIL: return L"There is not enough memory to extract the cabinet.";
+    case FDIERROR_BAD_COMPR_TYPE: return L"The cabinet uses an unknown compression method.";
+    case FDIERROR_MDI_FAIL: return L"The cabinet's data cannot be decompressed.";
+    case FDIERROR_TARGET_FILE: return L"A file cannot be written.";
+    case FDIERROR_RESERVE_MISMATCH: return L"The cabinets of the set do not match.";
+    case FDIERROR_WRONG_CABINET: return L"The next cabinet does not belong to the set.";
+    case FDIERROR_USER_ABORT: return L"The extraction was cancelled.";
+    case kErrorLibrary: return L"The system's cabinet library Cabinet.dll cannot be loaded.";
+    case kErrorArguments: return L"The target directory or the cabinet path is too short.";
+    case kErrorResource: return L"The cabinet resource is missing or empty.";
+    case kErrorPlainWithKey: return L"The cabinet is not sealed, but a key was given.";
+    case kErrorSealedNoKey: return L"The cabinet is sealed, but no key was given.";
+    case kErrorMemoryOverrun: return L"A file does not fit the memory reserved for it.";
+    case kErrorSilentFailure: return L"The cabinet library failed without giving a reason.";
+    case kErrorHandleMapFull: return L"Too many cabinet files are open at once.";
+    default: return L"The extraction failed.";
+    }
+}
+
+}  // namespace
+
 const wchar_t* CExtract::GetErrorText() {
     ErrorRecord& e = m_Error;
-    if (!e.Erf.fError && e.OwnType == 0 && e.OwnCode == 0) return L"Success";
+    if (!HasError()) return L"Success";
     if (e.OwnCode) e.Erf.erfOper = e.OwnCode;
     if (e.OwnType) e.Erf.erfType = e.OwnType;
-    if (e.Erf.erfType == 0) return L"";
+    const wchar_t* own = OwnText(e.Erf.erfOper);
+    if (e.Erf.erfType == 0) {
+        bool done = e.File.IsEmpty() ? e.Text.Assign(own) : e.Text.Format(L"%ls\n%ls", e.File.Get(), own);
+        return done ? e.Text.Get() : own;
+    }
     wchar_t message[2000];
     if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(e.Erf.erfType), 0,
                         message, 2000, nullptr)) {
         wcscpy(message, L"Microsoft has no explanation for this error code.");
     }
-    if (!e.Text.Format(L"%ls\nError %d: %ls", L"", e.Erf.erfType, message)) return L"";
+    if (!e.Text.Format(L"%ls\nError %d: %ls", e.File.Get(), e.Erf.erfType, message)) return own;
     return e.Text;
 }
 
 bool CExtract::HasError() const {
     return m_Error.Erf.fError || m_Error.OwnType != 0 || m_Error.OwnCode != 0;
+}
+
+bool CExtract::CabinetIsDamaged() const {
+    const ErrorRecord& e = m_Error;
+    if (!HasError()) return false;
+    switch (e.OwnCode ? e.OwnCode : e.Erf.erfOper) {
+    case FDIERROR_NOT_A_CABINET:
+    case FDIERROR_UNKNOWN_CABINET_VERSION:
+    case FDIERROR_CORRUPT_CABINET:
+    case FDIERROR_BAD_COMPR_TYPE:
+    case FDIERROR_MDI_FAIL:
+    case kErrorResource:
+    case kErrorPlainWithKey:
+    case kErrorSealedNoKey:
+        return true;
+    case kErrorTargetFile:
+        // A stored name that no file can have: the cabinet's bytes are wrong.
+        return (e.OwnType ? e.OwnType : e.Erf.erfType) == ERROR_INVALID_NAME;
+    default:
+        return false;
+    }
 }
 
 int CExtract::DestroyFdi() {

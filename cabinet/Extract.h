@@ -17,8 +17,9 @@ namespace Cabinet {
 // The engine's own error codes; the library's FDIERROR values share the field.
 enum : int32_t {
     kErrorNotACabinet = 2,        // FDIERROR_NOT_A_CABINET
-    kErrorOutOfMemory = 3,        // FDIERROR_ALLOC_FAIL
-    kErrorTargetFile = 8,         // FDIERROR_TARGET_FILE
+    kErrorOutOfMemory = 5,        // FDIERROR_ALLOC_FAIL
+    kErrorTargetFile = 8,         // FDIERROR_TARGET_FILE: an output file not created, written or closed
+    kErrorUserAbort = 11,         // FDIERROR_USER_ABORT
     kErrorLibrary = 1000,         // Cabinet.dll or one of its entry points missing
     kErrorArguments = 1002,       // target, cabinet directory or name too short
     kErrorResource = 1004,        // cabinet resource missing or empty
@@ -28,6 +29,10 @@ enum : int32_t {
     kErrorSilentFailure = 1010,   // FDICopy failed and left no trace
     kErrorHandleMapFull = 1011,   // more cabinet handles open than CMap holds
 };
+
+// Handles are file descriptors or stream addresses, and an address may read as
+// negative; 0 and -1 are never handles, at either width.
+inline bool IsValidHandle(INT_PTR handle) { return handle != 0 && handle != -1; }
 
 // The reserved names of memory and resource extraction.
 inline constexpr wchar_t kMemoryTarget[] = L"MEMORY";
@@ -80,9 +85,10 @@ struct ErrorRecord {
     int32_t OwnCode = 0;
     int32_t OwnType = 0;
     int32_t OwnFlag = 0;
+    CStrBufW File;  // the output file the error concerns; empty when none
 
     void Clear();
-    void Record(int32_t code, int32_t type = 0);
+    void Record(int32_t code, int32_t type = 0, const wchar_t* file = nullptr);
 };
 
 class CExtract {
@@ -107,6 +113,9 @@ public:
     bool Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam);
     const wchar_t* GetErrorText();
     bool HasError() const;
+    // The failure lies in the cabinet itself: missing, not a cabinet, sealed
+    // wrongly or under another key, or damaged.
+    bool CabinetIsDamaged() const;
     int DestroyFdi();
 
     // Reached from the library's callbacks (Callbacks below).
@@ -143,6 +152,10 @@ public:
     decltype(&::FDIDestroy) m_FdiDestroy = nullptr;
 
 private:
+    void RecordOutputFailure(DWORD type, const wchar_t* path);
+    void AbandonOutputFile(DWORD type);
+    static void ClearRuntimeFailure();
+    static DWORD RuntimeFailure(DWORD fallback);
     int ReadBlocks(INT_PTR handle, int32_t pos, unsigned char* buffer, int count);
     INT_PTR OnCopyFile(PFDINOTIFICATION notification);
     INT_PTR OnCloseFile(PFDINOTIFICATION notification);

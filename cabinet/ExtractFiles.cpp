@@ -7,6 +7,8 @@
 
 #include "Extract.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -49,39 +51,52 @@ INT_PTR CExtract::OpenFileUtf8(const char* name, int oflag, int pmode) {
 }
 
 INT_PTR CExtract::OpenFile(const wchar_t* path, int oflag, int pmode) {
+    const bool output = (pmode & _S_IWRITE) != 0;
+    // A cabinet handle the map could not hold is refused before it exists, so no
+    // stream or descriptor is ever left without an owner.
+    if (!output && m_HandleMap.IsFull()) throw CMapOverflow();
     INT_PTR handle = Open(path, oflag, pmode);
-    if (pmode & _S_IWRITE) {
+    if (output) {
         m_hOutFile = handle;
         m_OutPath = path;
-    } else if (handle != 0 && handle != -1) {
-        try {
-            m_HandleMap.Set(handle, 0);
-        } catch (const CMapOverflow&) {
-            // The library never learns of this handle, so it must not stay open.
-            Close(handle);
-            throw;
-        }
+    } else if (IsValidHandle(handle)) {
+        m_HandleMap.Set(handle, 0);
     }
     return handle;
 }
 
 int CExtract::CloseFile(INT_PTR handle) {
-    if (handle <= 0) return 0;
+    if (!IsValidHandle(handle)) return 0;
+    // In memory mode a handle outside the map is the buffer's: nothing is open.
+    if (m_ToMemory && !m_HandleMap.Contains(handle)) return 0;
+    ClearRuntimeFailure();
     int result = Close(handle);
-    if (handle == m_hOutFile) m_hOutFile = 0;
+    if (handle == m_hOutFile) {
+        m_hOutFile = 0;
+        if (result != 0) AbandonOutputFile(RuntimeFailure(ERROR_WRITE_FAULT));
+    }
     m_HandleMap.Remove(handle);
     return result;
 }
 
 long CExtract::SeekFile(INT_PTR handle, long distance, int origin) {
     long result = Seek(handle, distance, origin);
-    if (handle != 0 && handle != -1 && m_HandleMap.Contains(handle))
+    if (IsValidHandle(handle) && m_HandleMap.Contains(handle))
         m_HandleMap.Set(handle, static_cast<int32_t>(result));
     return result;
 }
 
 int CExtract::WriteData(INT_PTR handle, const void* buffer, int count) {
-    if (!m_ToMemory) return Write(handle, buffer, count);
+    if (!m_ToMemory) {
+        if (m_Abort) return -1;  // the file is deleted anyway: write no more of it
+        ClearRuntimeFailure();
+        int written = Write(handle, buffer, count);
+        if (written == count) return written;
+        // The library may go on after a failed write, so the engine stops it. A short
+        // write that the runtime library gives no reason for means the volume is full.
+        AbandonOutputFile(RuntimeFailure(ERROR_DISK_FULL));
+        return -1;
+    }
     if (count < 0 || static_cast<uint64_t>(m_Memory.Length) + static_cast<uint32_t>(count) >
                          m_Memory.Capacity) {
         m_Error.Record(kErrorMemoryOverrun);
@@ -91,6 +106,37 @@ int CExtract::WriteData(INT_PTR handle, const void* buffer, int count) {
     memcpy(m_Memory.Data + m_Memory.Length, buffer, static_cast<size_t>(count));
     m_Memory.Length += static_cast<uint32_t>(count);
     return count;
+}
+
+// The first failure is the one reported; what follows from it adds nothing.
+void CExtract::RecordOutputFailure(DWORD type, const wchar_t* path) {
+    if (!HasError()) m_Error.Record(kErrorTargetFile, static_cast<int32_t>(type), path);
+}
+
+// An output file not written or closed in full must not look complete: the
+// extraction stops and deletes it, as after Abort.
+void CExtract::AbandonOutputFile(DWORD type) {
+    RecordOutputFailure(type, m_OutPath);
+    m_Abort = 1;
+}
+
+void CExtract::ClearRuntimeFailure() {
+    _doserrno = 0;
+    errno = 0;
+}
+
+// The system's code for the runtime library's last failure; where the library
+// kept none, its errno says what kind of failure it was.
+DWORD CExtract::RuntimeFailure(DWORD fallback) {
+    if (_doserrno) return _doserrno;
+    switch (errno) {
+    case ENOSPC: return ERROR_DISK_FULL;
+    case EACCES: return ERROR_ACCESS_DENIED;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case EMFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    default: return fallback;
+    }
 }
 
 }  // namespace Cabinet

@@ -57,6 +57,7 @@ public:
 
     void Clear() { m_Count = 0; }
     int Count() const { return m_Count; }
+    bool IsFull() const { return m_Count >= kCapacity; }
 
 private:
     int32_t m_Count = 0;

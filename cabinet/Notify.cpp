@@ -142,7 +142,7 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
     CStrBufW stored, subDir, name, targetDir, targetPath;
     if (!Decode(n->psz1, (n->attribs & _A_NAME_IS_UTF) != 0, stored)) throw std::bad_alloc();
     if (!IsContainedName(stored)) {
-        m_Error.Record(kErrorTargetFile, ERROR_INVALID_NAME);
+        m_Error.Record(kErrorTargetFile, ERROR_INVALID_NAME, stored);
         return -1;
     }
     SplitPath(stored, subDir, name);
@@ -177,9 +177,15 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
             result = static_cast<INT_PTR>(candidate);
         }
     } else {
-        CreateDirectoryPath(targetDir);
+        DWORD directoryError = CreateDirectoryPath(targetDir);
+        ClearRuntimeFailure();
         result = OpenFile(targetPath, kOutputFlags, kOutputMode);
-        if (result < 1) m_Error.Record(kErrorTargetFile);
+        if (!IsValidHandle(result)) {
+            // A directory that could not be made is why its file could not be.
+            RecordOutputFailure(directoryError ? directoryError : RuntimeFailure(ERROR_OPEN_FAILED),
+                                targetPath);
+            result = -1;
+        }
     }
     stored.Wipe();
     subDir.Wipe();
@@ -193,15 +199,18 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
     CStrBufW stored, targetPath;
     if (!Decode(n->psz1, (n->attribs & _A_NAME_IS_UTF) != 0, stored)) throw std::bad_alloc();
     if (!targetPath.Assign(m_TargetDir) || !targetPath.Append(stored)) throw std::bad_alloc();
+    INT_PTR result = 1;
     if (!m_ToMemory) {
-        CloseFile(n->hf);
-        SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);
+        if (CloseFile(n->hf) == 0)
+            SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);
+        else
+            result = -1;
     }
-    if (m_Callbacks.AfterCopy)
+    if (result == 1 && m_Callbacks.AfterCopy)
         m_Callbacks.AfterCopy(targetPath, m_ToMemory ? &m_Memory : nullptr, m_UserParam);
     stored.Wipe();
     targetPath.Wipe();
-    return 1;
+    return result;
 }
 
 INT_PTR CExtract::OnNextCabinet(PFDINOTIFICATION n) {

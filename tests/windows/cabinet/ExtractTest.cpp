@@ -2,6 +2,8 @@
 // by gcab (and cabarc for a spanned set) from generated trees.
 #include <fcntl.h>
 
+#include <set>
+
 #include "Container.h"
 #include "Extract.h"
 #include "PayloadKey.h"
@@ -13,6 +15,12 @@ using namespace CabTest;
 namespace {
 
 std::wstring Tree(const wchar_t* rel) { return CabDir() + L"tree\\" + rel; }
+
+std::wstring SystemText(DWORD code) {
+    wchar_t text[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, 512, nullptr);
+    return text;
+}
 
 struct Recorder {
     CExtract* engine = nullptr;
@@ -74,7 +82,7 @@ TEST(Extract, TreeByteForByteWithDatesAndAttributes) {
     std::vector<unsigned char> cab = ReadBytes(Cab(L"tree.cab"));
     ASSERT_FALSE(cab.empty());
     SetAttributes(cab, "top.txt", 0x21);
-    SetAttributes(cab, "sub\\deep\\big.bin", 0x40);
+    SetAttributes(cab, "sub\\deep\\big.bin", 0x45);
     SetAttributes(cab, "Docs\\Guide.txt", 0x122);
     std::wstring path = Stash(L"attrs", cab);
     std::wstring target = FreshDir(L"attrs-out");
@@ -85,8 +93,8 @@ TEST(Extract, TreeByteForByteWithDatesAndAttributes) {
     ExpectTree(target);
     EXPECT_EQ(e.rec.copied.size(), 4u);
     EXPECT_EQ(GetFileAttributesW((target + L"top.txt").c_str()), 0x21u);
-    // 0x40 is not applied. (Wine reports every regular file as archive.)
-    EXPECT_EQ(GetFileAttributesW((target + L"sub\\deep\\big.bin").c_str()) & 0x47u, 0u);
+    // Read-only and system are applied, 0x40 is not. (Wine reports every regular file as archive.)
+    EXPECT_EQ(GetFileAttributesW((target + L"sub\\deep\\big.bin").c_str()) & 0x47u, 0x05u);
     EXPECT_EQ(GetFileAttributesW((target + L"Docs\\Guide.txt").c_str()), 0x22u);
 
     FILETIME stored, utc;
@@ -111,27 +119,34 @@ TEST(Extract, RefusesWrongMagicForTheKeyState) {
     std::vector<unsigned char> sealed = ReadBytes(Cab(L"tree.cab"));
     SealContainer(sealed, kPayloadKey, kPayloadKeyLength);
     std::wstring sealedPath = Stash(L"refuse", sealed);
-    struct Case { std::wstring cab; bool key; int32_t code; } cases[] = {
-        {Cab(L"tree.cab"), true, kErrorPlainWithKey},
-        {sealedPath, false, kErrorSealedNoKey},
-        {Cab(L"notcab.bin"), false, kErrorNotACabinet},
-        {Cab(L"notcab.bin"), true, kErrorNotACabinet},
+    struct Case { std::wstring cab; bool key; int32_t code; const wchar_t* text; } cases[] = {
+        {Cab(L"tree.cab"), true, kErrorPlainWithKey, L"The cabinet is not sealed, but a key was given."},
+        {sealedPath, false, kErrorSealedNoKey, L"The cabinet is sealed, but no key was given."},
+        {Cab(L"notcab.bin"), false, kErrorNotACabinet, L"The file is not a cabinet."},
+        {Cab(L"notcab.bin"), true, kErrorNotACabinet, L"The file is not a cabinet."},
     };
     for (const Case& c : cases) {
         std::wstring target = FreshDir(L"refuse-out");
         Engine e(c.key);
         EXPECT_FALSE(e.Run(c.cab, target));
         EXPECT_EQ(e.engine.m_Error.OwnCode, c.code);
-        EXPECT_STREQ(e.engine.GetErrorText(), L"");
+        EXPECT_STREQ(e.engine.GetErrorText(), c.text);
+        EXPECT_TRUE(e.engine.CabinetIsDamaged());
         EXPECT_FALSE(Exists(target + L"top.txt"));
     }
 }
 
 TEST(Extract, ArgumentChecks) {
     {
-        CExtract never;  // no context: false, nothing recorded
+        // FDICreate cannot allocate its context: no context, and Extract keeps the
+        // record of why.
+        struct NoMemory : CExtract {
+            void* Alloc(ULONG) override { return nullptr; }
+        } never;
+        EXPECT_EQ(never.CreateFdi(), 0);
         EXPECT_FALSE(never.Extract(Cab(L"tree.cab").c_str(), FreshDir(L"args").c_str(), nullptr));
-        EXPECT_FALSE(never.HasError());
+        EXPECT_EQ(never.m_Error.Erf.erfOper, FDIERROR_ALLOC_FAIL);
+        EXPECT_STREQ(never.GetErrorText(), L"There is not enough memory to extract the cabinet.");
     }
     Engine e;
     EXPECT_FALSE(e.Run(Cab(L"tree.cab"), L"C"));
@@ -148,13 +163,20 @@ TEST(Extract, ArgumentChecks) {
 }
 
 TEST(Extract, AbortFromCallbackDeletesLastOutputFile) {
-    std::wstring target = FreshDir(L"abort");
-    Engine e;
-    e.rec.abortAfter = 1;
-    EXPECT_FALSE(e.Run(Cab(L"tree.cab"), target));
-    ASSERT_EQ(e.rec.copied.size(), 1u);
-    EXPECT_FALSE(Exists(e.rec.copied[0]));  // completed and closed, still removed
-    EXPECT_FALSE(Exists(target + L"Docs\\Guide.txt"));
+    // After the first file, and after the last (read-only) one, when no notification follows.
+    std::vector<unsigned char> cab = ReadBytes(Cab(L"tree.cab"));
+    SetAttributes(cab, "empty.txt", 0x01);
+    std::wstring path = Stash(L"abort", cab);
+    for (int after : {1, 4}) {
+        std::wstring target = FreshDir(L"abort-out");
+        Engine e;
+        e.rec.abortAfter = after;
+        EXPECT_FALSE(e.Run(path, target)) << after;
+        EXPECT_STREQ(e.engine.GetErrorText(), L"The extraction was cancelled.");
+        ASSERT_EQ(e.rec.copied.size(), static_cast<size_t>(after));
+        EXPECT_FALSE(Exists(e.rec.copied.back())) << after;  // completed and closed, still removed
+        EXPECT_EQ(Exists(target + L"Docs\\Guide.txt"), after == 4);
+    }
 }
 
 TEST(Extract, ReplacesReadOnlyFileAndSkipsOnRequest) {
@@ -184,6 +206,9 @@ TEST(Extract, MemoryModeAppendsFilesAndRefusesOverrun) {
     ASSERT_EQ(e.engine.m_Memory.Length, both.size());
     EXPECT_EQ(memcmp(e.engine.m_Memory.Data, both.data(), both.size()), 0);
     EXPECT_EQ(e.rec.copied[0], L"MEMORY\\small.txt");
+    // The buffer's handle has nothing to close, at either width.
+    EXPECT_EQ(Callbacks::Close(static_cast<INT_PTR>(0xFF000000u)), 0);
+    EXPECT_FALSE(e.engine.HasError());
     EXPECT_EQ(e.engine.DestroyFdi(), 1);
     EXPECT_EQ(e.engine.m_Memory.Data, nullptr);
 
@@ -191,12 +216,17 @@ TEST(Extract, MemoryModeAppendsFilesAndRefusesOverrun) {
     Engine f;
     EXPECT_FALSE(f.Run(Cab(L"large-small.cab"), L"MEMORY\\"));
     EXPECT_EQ(f.engine.m_Error.OwnCode, kErrorMemoryOverrun);
-    // "Memory\" is an ordinary directory.
+    // "Memory\" is an ordinary directory, here the one below the current directory.
     Engine g;
-    std::wstring dir = FreshDir(L"Memory");
-    EXPECT_TRUE(g.Run(Cab(L"small-large.cab"), dir));
+    std::wstring dir = FreshDir(L"case");
+    ASSERT_TRUE(CreateDirectoryW((dir + L"Memory").c_str(), nullptr));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(dir.c_str());
+    EXPECT_TRUE(g.Run(Cab(L"small-large.cab"), L"Memory\\"));
+    SetCurrentDirectoryW(previous);
     EXPECT_FALSE(g.engine.m_ToMemory);
-    EXPECT_TRUE(Exists(dir + L"small.txt"));
+    EXPECT_TRUE(Exists(dir + L"Memory\\small.txt"));
 }
 
 TEST(Extract, MemoryModeRefusesNegativeOrAbsurdSizes) {
@@ -251,9 +281,9 @@ TEST(Extract, RefusesNamesOutsideTheTarget) {
         EXPECT_FALSE(e.Run(Stash(L"evil", cab), target)) << name;
         EXPECT_EQ(e.engine.m_Error.OwnCode, kErrorTargetFile) << name;
         EXPECT_EQ(e.engine.m_Error.OwnType, ERROR_INVALID_NAME) << name;
-        wchar_t system[512] = {};
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_INVALID_NAME, 0, system, 512, nullptr);
-        EXPECT_EQ(std::wstring(e.engine.GetErrorText()), std::wstring(L"\nError 123: ") + system);
+        EXPECT_TRUE(e.engine.CabinetIsDamaged()) << name;
+        EXPECT_EQ(std::wstring(e.engine.GetErrorText()),
+                  std::wstring(name, name + strlen(name)) + L"\nError 123: " + SystemText(ERROR_INVALID_NAME));
         EXPECT_TRUE(e.rec.copied.empty());
         WIN32_FIND_DATAW fd;
         HANDLE h = FindFirstFileW((outer + L"*").c_str(), &fd);
@@ -270,11 +300,25 @@ TEST(Extract, RefusesNamesOutsideTheTarget) {
 TEST(Extract, ErrorTexts) {
     CExtract e;
     EXPECT_STREQ(e.GetErrorText(), L"Success");
-    e.m_Error.Record(kErrorLibrary);
-    EXPECT_STREQ(e.GetErrorText(), L"");
+    // Codes without a system code get the engine's own words, one text each.
+    std::set<std::wstring> texts;
+    for (int32_t code : {2, 4, 11, 1000, 1002, 1004, 1007, 1008, 1009, 1010, 1011}) {
+        e.m_Error.Record(code);
+        std::wstring text = e.GetErrorText();
+        EXPECT_TRUE(texts.insert(text).second) << code << " repeats " << text.c_str();
+        EXPECT_NE(text, L"Success");
+    }
+    EXPECT_TRUE(texts.count(L"The system's cabinet library Cabinet.dll cannot be loaded."));
+    EXPECT_FALSE(texts.count(L""));
+    // The library's trace without any code is no success either.
+    e.m_Error.Clear();
+    e.m_Error.Erf.fError = TRUE;
+    EXPECT_STREQ(e.GetErrorText(), L"The extraction failed.");
     e.m_Error.Record(0, 0x7FFF0001);
     EXPECT_STREQ(e.GetErrorText(),
                  L"\nError 2147418113: Microsoft has no explanation for this error code.");
+    e.m_Error.Record(kErrorTargetFile, ERROR_DISK_FULL, L"C:\\Out\\big.bin");
+    EXPECT_EQ(std::wstring(e.GetErrorText()), L"C:\\Out\\big.bin\nError 112: " + SystemText(ERROR_DISK_FULL));
 }
 
 TEST(Handles, MapOverflowBecomesFailureNotException) {
@@ -335,4 +379,12 @@ TEST(Extract, FailedCopyIsNeverSuccess) {
     Engine e;
     EXPECT_FALSE(e.Run(Stash(L"truncated", cab), FreshDir(L"truncated-out")));
     EXPECT_TRUE(e.engine.HasError());
+    // A context the library does not know: FDICopy fails and records nothing.
+    HFDI context = e.engine.m_hFdi;
+    std::vector<unsigned char> stranger(4096);
+    e.engine.m_hFdi = reinterpret_cast<HFDI>(stranger.data());
+    EXPECT_FALSE(e.Run(Cab(L"tree.cab"), FreshDir(L"stranger-out")));
+    e.engine.m_hFdi = context;
+    EXPECT_EQ(e.engine.m_Error.OwnCode, kErrorSilentFailure);
+    EXPECT_STREQ(e.engine.GetErrorText(), L"The cabinet library failed without giving a reason.");
 }

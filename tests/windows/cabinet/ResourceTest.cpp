@@ -1,6 +1,7 @@
 // Memory streams over this program's own RCDATA resources, and over a sealed
 // container held in memory.
 #include <fcntl.h>
+#include <io.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -90,6 +91,15 @@ TEST(Resource, StreamsAreIndependentAndBounded) {
     EXPECT_EQ(e.CloseFile(f), 0);
     EXPECT_EQ(e.m_hOutFile, 0);
     EXPECT_EQ(ReadBytes(path), (std::vector<unsigned char>{'a', 'b', 'c'}));
+    // An output file whose close fails is an error that names it.
+    f = e.OpenFile(path.c_str(), _O_BINARY | _O_CREAT | _O_TRUNC | _O_WRONLY, 0x180);
+    ASSERT_GT(f, 0);
+    _close(static_cast<int>(f));
+    EXPECT_EQ(e.CloseFile(f), -1);
+    EXPECT_EQ(e.m_Error.OwnCode, kErrorTargetFile);
+    EXPECT_EQ(e.m_Error.OwnType, ERROR_INVALID_HANDLE);
+    EXPECT_STREQ(e.m_Error.File, path.c_str());
+    EXPECT_TRUE(e.m_Abort);  // so Extract deletes it
 
     EXPECT_EQ(e.CloseFile(a), 0);
     EXPECT_EQ(e.CloseFile(b), 0);
@@ -108,4 +118,55 @@ TEST(Memory, SealedContainerInMemoryExtracts) {
     ASSERT_TRUE(e.Extract(kResourceCabinetPath, target.c_str(), nullptr)) << e.m_Error.Erf.erfOper;
     EXPECT_EQ(ReadBytes(target + L"sub\\deep\\big.bin"), ReadBytes(CabDir() + L"tree\\sub\\deep\\big.bin"));
     EXPECT_EQ(ReadBytes(target + L"top.txt"), ReadBytes(CabDir() + L"tree\\top.txt"));
+}
+
+namespace {
+// Streams placed at the top of the address space, where a handle reads as
+// negative at 32 bits (this program is large-address-aware); each is counted.
+struct HighStreams : CExtractMemory {
+    static constexpr int kSlots = 16;
+    MemoryStream* slots = static_cast<MemoryStream*>(VirtualAlloc(
+        nullptr, kSlots * sizeof(MemoryStream), MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE));
+    bool used[kSlots] = {};
+    int live = 0;
+    INT_PTR last = 0;
+    ~HighStreams() { VirtualFree(slots, 0, MEM_RELEASE); }
+    INT_PTR OpenMemory(const wchar_t*, int, int) override {
+        int i = 0;
+        while (i < kSlots && used[i]) ++i;
+        if (!slots || i == kSlots) return -1;
+        used[i] = true;
+        ++live;
+        slots[i] = MemoryStream{m_ResourceData, m_ResourcePos, m_ResourceSize};
+        return last = reinterpret_cast<INT_PTR>(&slots[i]);
+    }
+    int CloseMemory(INT_PTR handle) override {
+        used[reinterpret_cast<MemoryStream*>(handle) - slots] = false;
+        --live;
+        return 0;
+    }
+};
+}  // namespace
+
+TEST(Memory, StreamsAtAnyAddressAreReleasedAlsoWhenTheMapIsFull) {
+    std::vector<unsigned char> cab = ReadBytes(CabDir() + L"tree.cab");
+    HighStreams e;
+    e.m_ResourceData = cab.data();
+    e.m_ResourceSize = static_cast<int32_t>(cab.size());
+    ASSERT_EQ(e.CreateFdi(), 1);
+    std::wstring target = FreshDir(L"highstreams");
+    ASSERT_TRUE(e.Extract(kResourceCabinetPath, target.c_str(), nullptr)) << e.GetErrorText();
+    EXPECT_TRUE(sizeof(void*) == 8 || e.last < 0) << "no stream above 2 GiB: link with --large-address-aware";
+    EXPECT_EQ(e.live, 0);
+    EXPECT_EQ(ReadBytes(target + L"top.txt"), ReadBytes(CabDir() + L"tree\\top.txt"));
+
+    // The eleventh cabinet handle is refused, and no stream is left behind for it.
+    std::string name = "*CABINET\\*RESOURCE";
+    INT_PTR handles[CMap::kCapacity];
+    for (INT_PTR& h : handles) EXPECT_TRUE(IsValidHandle(h = Callbacks::Open(&name[0], _O_BINARY | _O_RDONLY, 0)));
+    EXPECT_EQ(Callbacks::Open(&name[0], _O_BINARY | _O_RDONLY, 0), -1);
+    EXPECT_EQ(e.m_Error.OwnCode, kErrorHandleMapFull);
+    EXPECT_EQ(e.live, CMap::kCapacity);
+    for (INT_PTR h : handles) EXPECT_EQ(Callbacks::Close(h), 0);
+    EXPECT_EQ(e.live, 0);
 }

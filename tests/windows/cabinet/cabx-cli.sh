@@ -24,5 +24,18 @@ run --key 0011 "Z:$cabs/tree.cab" "Z:$out/b" >/dev/null 2>"$out/err"; rc=$?
 check "a plain cabinet with a key fails with 1" '[ $rc -eq 1 ]'
 check "and prints the codes" 'grep -q "codes: oper=[0-9-]* type=[0-9-]* own=1007" "$out/err"'
 
+# A full volume: a tmpfs smaller than the cabinet's largest file.
+mkdir "$out/full"
+if mount -t tmpfs -o size=16k tmpfs "$out/full" 2>"$out/err"; then
+    run "Z:$cabs/tree.cab" "Z:$out/full" >/dev/null 2>"$out/err"; rc=$?
+    check "a full volume fails with 1" '[ $rc -eq 1 ]'
+    check "naming the file and the system's reason" \
+        'grep -qF "full\\sub\\deep\\big.bin" "$out/err" && grep -q "^Error 112: " "$out/err"'
+    check "and leaves no part of that file" '[ ! -e "$out/full/sub/deep/big.bin" ]'
+    umount "$out/full"
+else
+    check "a tmpfs for the full volume can be mounted: $(cat "$out/err")" false
+fi
+
 rm -rf "$out"
 [ $fails -eq 0 ]
