@@ -45,6 +45,12 @@ bool InSystemFolder(const std::wstring& path) {
 
 bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::wstring SystemText(DWORD code) {
+    wchar_t text[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, 512, nullptr);
+    return text;
+}
+
 std::string ReadAll(const std::wstring& p) {
     HANDLE f = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return "<missing>";
@@ -287,7 +293,19 @@ TEST_F(Installer, UpdateOverAnOlderInstallation) {
     WriteAll(dir + readOnlyInstalled, "old exe");
     SetFileAttributesW((dir + readOnlyInstalled).c_str(), FILE_ATTRIBUTE_READONLY);
 
+    // Another program holds an installed file open without write sharing: the
+    // run names that file and the reason, records nothing, and the next run updates.
+    HANDLE held = CreateFileW((dir + moreSound).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Outcome o = Install();
+    ExpectFailureKeepsDialog(o, (dir + moreSound + L"\nError 32: " + SystemText(ERROR_SHARING_VIOLATION)).c_str());
+    DWORD v = 0;
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    EXPECT_EQ(52u, v);
+    EXPECT_EQ("old sound", ReadAll(dir + moreSound));
+    CloseHandle(held);
+
+    o = Install();
     EXPECT_EQ(L"Installation complete", o.box.caption);
     ASSERT_TRUE(o.exited);
     EXPECT_EQ("beta", ReadAll(dir + L"ECU\\Unit Alpha\\beta.txt")) << "Unit Beta renamed to Unit Alpha";
@@ -367,16 +385,67 @@ TEST_F(Installer, PlantedDllsBesideTheInstallerAreNotLoaded) {
 }
 
 TEST_F(Installer, DamagedPayloadFails) {
-    for (const wchar_t* installer : {VANTRELLE_INSTALLER_OTHER_KEY, VANTRELLE_INSTALLER_FLIPPED}) {
-        Outcome o = Install(installer);
-        EXPECT_EQ(L"Error", o.box.caption) << installer;
-        EXPECT_FALSE(o.exited) << "the dialog stays open";
+    // And an installer for which Wine's built-in Cabinet.dll is disabled.
+    const wchar_t kDamaged[] =
+        L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the installer.";
+    const wchar_t kNoCabinet[] = L"Software\\Wine\\AppDefaults\\Installer.exe";
+    const struct {
+        const wchar_t* installer;
+        bool cabinetDll;
+        const wchar_t* text;
+    } cases[] = {
+        {VANTRELLE_INSTALLER_OTHER_KEY, true, kDamaged},
+        {VANTRELLE_INSTALLER_FLIPPED, true, kDamaged},
+        {kInstaller, false, L"The system's cabinet library Cabinet.dll cannot be loaded."},
+    };
+    for (const auto& c : cases) {
+        if (!c.cabinetDll) {
+            ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, (kNoCabinet + std::wstring(L"\\DllOverrides")).c_str(),
+                                                     L"cabinet", REG_SZ, L"", sizeof(wchar_t)));
+        }
+        Outcome o = Install(c.installer);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kNoCabinet);
+        ExpectFailureKeepsDialog(o, c.text);
+        EXPECT_EQ(c.cabinetDll, !o.cabinetDll.empty()) << c.installer;
         DWORD v;
         EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v)) << "no version recorded";
-        EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
         EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk"));
         process.Kill();
     }
+}
+
+TEST_F(Installer, FullVolumeThenRetry) {
+    // run-scenario puts the install directory on a small volume of its own; a file
+    // of the user's fills it to the last 64 KiB, less than the payload needs.
+    std::wstring dir = InstallDir();
+    ULARGE_INTEGER free{}, total{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(dir.c_str(), &free, &total, nullptr)) << "no install directory";
+    ASSERT_LT(total.QuadPart, 16ull << 20) << "the install directory is not on a small volume of its own";
+    WriteAll(dir + L"filler.bin", std::string(size_t(free.QuadPart - 65536), 'f'));
+
+    Outcome o = Install();
+    const std::wstring reason = L"\nError 112: " + SystemText(ERROR_DISK_FULL);
+    std::wstring file = o.box.text.substr(0, o.box.text.find(reason));
+    EXPECT_EQ(0u, file.rfind(dir, 0)) << "names the file: " << o.box.text.c_str();
+    ExpectFailureKeepsDialog(o, (file + reason).c_str());
+    EXPECT_FALSE(Exists(file)) << "the file that did not fit is gone";
+    DWORD v;
+    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    std::vector<std::wstring> files;
+    ListTree(kPayloadTree, L"", &files);
+    for (const std::wstring& f : files) {
+        EXPECT_TRUE(!Exists(dir + f) || ReadAll(std::wstring(kPayloadTree) + f) == ReadAll(dir + f))
+            << "whole or absent: " << f.c_str();
+    }
+
+    // Space freed, the same dialog installs everything.
+    ASSERT_TRUE(DeleteFileW((dir + L"filler.bin").c_str()));
+    o = Install();
+    EXPECT_EQ(kSuccessText, o.box.text);
+    EXPECT_TRUE(o.exited);
+    for (const std::wstring& f : files) EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    EXPECT_EQ(53u, v);
 }
 
 }  // namespace
