@@ -174,7 +174,7 @@ LRESULT CHyperLink::OnTimer(WPARAM, LPARAM) {
 LRESULT CHyperLink::OnClicked(WPARAM, LPARAM) {
     m_IsHovering = FALSE;
     int result = OpenTarget(m_Target, SW_SHOW);
-    m_IsVisited = result > 32;
+    m_IsVisited = Opened(result);
     if (m_IsVisited) {
         MarkVisited(TRUE);
     } else {
@@ -250,7 +250,7 @@ LONG CHyperLink::BuildFallbackCommand(const std::wstring& target, wchar_t (&comm
 int CHyperLink::OpenTarget(const std::wstring& target, int showCommand) {
     int result = static_cast<int>(reinterpret_cast<INT_PTR>(
         ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, showCommand)));
-    if (result > 32)
+    if (Opened(result))
         return result;
 
     wchar_t command[kCommandCapacity];

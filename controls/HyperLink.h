@@ -30,6 +30,8 @@ public:
     // Above 32 is success; else a ShellExecuteW/WinExec failure code, or
     // SE_ERR_OOM when the fallback command would not fit its buffer.
     static int OpenTarget(const std::wstring& target, int showCommand);
+    // The shell's rule for its results: above 32 the target was opened.
+    static bool Opened(int result) { return result > 32; }
 
     // Builds the fallback command line for the target in the buffer: the ".htm"
     // class's open command cut at its "%1" placeholder, a blank and the target.

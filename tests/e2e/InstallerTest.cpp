@@ -175,8 +175,10 @@ TEST_F(Installer, FirstInstallation) {
     ASSERT_GT(files.size(), 10u);
     for (const std::wstring& f : files) {
         EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << "content of " << f.c_str();
-        FILETIME a = WriteTime(std::wstring(kPayloadTree) + f), b = WriteTime(dir + f);
-        // The cabinet keeps local time to two seconds.
+        // The cabinet keeps the packing machine's local time (the build packs in
+        // UTC) to two seconds; the installer reads it as this machine's local time.
+        FILETIME staged = WriteTime(std::wstring(kPayloadTree) + f), a, b = WriteTime(dir + f);
+        LocalFileTimeToFileTime(&staged, &a);
         ULONGLONG ta = (ULONGLONG(a.dwHighDateTime) << 32) | a.dwLowDateTime;
         ULONGLONG tb = (ULONGLONG(b.dwHighDateTime) << 32) | b.dwLowDateTime;
         EXPECT_LE((ta > tb ? ta - tb : tb - ta), 20000000ull) << "date of " << f.c_str();

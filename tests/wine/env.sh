@@ -4,6 +4,9 @@
 : "${VANTRELLE_WINE_PREFIX:=$VANTRELLE_ROOT/build/wine-prefix}"
 export WINEPREFIX="$VANTRELLE_WINE_PREFIX"
 export WINEDEBUG="${VANTRELLE_WINEDEBUG:--all}"  # e.g. +loaddll to see what loads what
+# A zone with an offset and daylight saving, so that every conversion between
+# local time and UTC shows; Wine takes the zone from TZ.
+export TZ=Europe/Berlin
 # No debugger on a crash either: the program ends and its test fails at once
 # (under the 32-bit emulator Wine's debugger hangs instead).
 # VANTRELLE_WINE_OVERRIDES adds a test's own (Wine reads them as each process starts).

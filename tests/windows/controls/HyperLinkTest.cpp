@@ -439,6 +439,11 @@ TEST(OpenError, SharingViolationText) {
     EXPECT_EQ(text, std::wstring(kPrefix) + L"A sharing violation occurred. ");
 }
 
+TEST(OpenError, SuccessIsAboveThirtyTwo) {
+    EXPECT_FALSE(CHyperLink::Opened(32));  // SE_ERR_DLLNOTFOUND
+    EXPECT_TRUE(CHyperLink::Opened(33));
+}
+
 TEST(OpenError, UnknownCodeText) {
     std::wstring text = ReadAndCloseMessageBox(kProgramName, [] { CHyperLink::ShowOpenError(1); });
     EXPECT_EQ(text, std::wstring(kPrefix) + L"Unknown Error (1) occurred.");

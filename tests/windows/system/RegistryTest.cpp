@@ -66,6 +66,13 @@ TEST_F(RegistryTest, WriteUnderMissingSubKeyCreatesWholePath)
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
     EXPECT_EQ(4u, size);
     EXPECT_EQ(11u, data);
+    // Non-volatile, so it outlives the next start: a volatile key takes no
+    // non-volatile key below it.
+    HKEY child = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, (deep + L"\\Child").c_str(), 0, nullptr,
+                                             REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &child, nullptr));
+    if (child != nullptr)
+        RegCloseKey(child);
 }
 
 TEST_F(RegistryTest, RoundTripUnderCurrentUser)
