@@ -144,6 +144,8 @@ public:
     int32_t m_ToMemory = 0;
     INT_PTR m_hOutFile = 0;
     CStrBufW m_OutPath;
+    uint32_t m_OutExpected = 0;  // the output file's size as the cabinet gives it
+    uint32_t m_OutWritten = 0;   // and what the library has written of it
     void* m_UserParam = nullptr;
     HMODULE m_hCabinetDll = nullptr;
     decltype(&::FDICreate) m_FdiCreate = nullptr;

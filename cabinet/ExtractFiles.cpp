@@ -59,6 +59,7 @@ INT_PTR CExtract::OpenFile(const wchar_t* path, int oflag, int pmode) {
     if (output) {
         m_hOutFile = handle;
         m_OutPath = path;
+        m_OutWritten = 0;
     } else if (IsValidHandle(handle)) {
         m_HandleMap.Set(handle, 0);
     }
@@ -91,7 +92,10 @@ int CExtract::WriteData(INT_PTR handle, const void* buffer, int count) {
         if (m_Abort) return -1;  // the file is deleted anyway: write no more of it
         ClearRuntimeFailure();
         int written = Write(handle, buffer, count);
-        if (written == count) return written;
+        if (written == count) {
+            if (handle == m_hOutFile) m_OutWritten += static_cast<uint32_t>(written);
+            return written;
+        }
         // The library may go on after a failed write, so the engine stops it. A short
         // write that the runtime library gives no reason for means the volume is full.
         AbandonOutputFile(RuntimeFailure(ERROR_DISK_FULL));

@@ -180,6 +180,7 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
         DWORD directoryError = CreateDirectoryPath(targetDir);
         ClearRuntimeFailure();
         result = OpenFile(targetPath, kOutputFlags, kOutputMode);
+        m_OutExpected = static_cast<uint32_t>(n->cb);
         if (!IsValidHandle(result)) {
             // A directory that could not be made is why its file could not be.
             RecordOutputFailure(directoryError ? directoryError : RuntimeFailure(ERROR_OPEN_FAILED),
@@ -201,10 +202,18 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
     if (!targetPath.Assign(m_TargetDir) || !targetPath.Append(stored)) throw std::bad_alloc();
     INT_PTR result = 1;
     if (!m_ToMemory) {
-        if (CloseFile(n->hf) == 0)
-            SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);
-        else
+        // A library may close a file it could not write in full (a cut-off
+        // cabinet, say): such a file must not get its date and look complete.
+        bool whole = n->hf != m_hOutFile || m_OutWritten == m_OutExpected;
+        if (CloseFile(n->hf) != 0) {
             result = -1;
+        } else if (!whole) {
+            if (!HasError()) m_Error.Record(FDIERROR_CORRUPT_CABINET, 0, targetPath);
+            m_Abort = 1;
+            result = -1;
+        } else {
+            SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);
+        }
     }
     if (result == 1 && m_Callbacks.AfterCopy)
         m_Callbacks.AfterCopy(targetPath, m_ToMemory ? &m_Memory : nullptr, m_UserParam);

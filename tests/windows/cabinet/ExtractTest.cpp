@@ -377,8 +377,15 @@ TEST(Extract, FailedCopyIsNeverSuccess) {
     std::vector<unsigned char> cab = ReadBytes(Cab(L"tree.cab"));
     cab.resize(cab.size() / 2);
     Engine e;
-    EXPECT_FALSE(e.Run(Stash(L"truncated", cab), FreshDir(L"truncated-out")));
+    std::wstring out = FreshDir(L"truncated-out");
+    EXPECT_FALSE(e.Run(Stash(L"truncated", cab), out));
     EXPECT_TRUE(e.engine.HasError());
+    // and no file it left is shorter than the original.
+    for (const wchar_t* name : {L"top.txt", L"Docs\\Guide.txt", L"sub\\deep\\big.bin"}) {
+        if (Exists(out + name)) {
+            EXPECT_EQ(ReadBytes(CabDir() + L"tree\\" + name), ReadBytes(out + name)) << name;
+        }
+    }
     // A context the library does not know: FDICopy fails and records nothing.
     HFDI context = e.engine.m_hFdi;
     std::vector<unsigned char> stranger(4096);
