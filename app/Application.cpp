@@ -27,7 +27,8 @@ BOOL CApplication::InitInstance() {
     // are loaded here, once the DLL search is narrowed (the manifest's version
     // from the side-by-side store), and stay loaded for the dialog's life.
     using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) {  // a bare name, or the manifest's version is not found
+    // A bare name: the side-by-side lookup that finds the manifest's version needs one.
+    if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) {
         auto init = reinterpret_cast<InitCommonControlsExFn>(
             reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
         if (init) init(&controls);

@@ -155,7 +155,7 @@ public:
 
 private:
     void RecordOutputFailure(DWORD type, const wchar_t* path);
-    void AbandonOutputFile(DWORD type);
+    void AbandonOutputFile(int32_t code, DWORD type);
     static void ClearRuntimeFailure();
     static DWORD RuntimeFailure(DWORD fallback);
     int ReadBlocks(INT_PTR handle, int32_t pos, unsigned char* buffer, int count);

@@ -74,7 +74,7 @@ int CExtract::CloseFile(INT_PTR handle) {
     int result = Close(handle);
     if (handle == m_hOutFile) {
         m_hOutFile = 0;
-        if (result != 0) AbandonOutputFile(RuntimeFailure(ERROR_WRITE_FAULT));
+        if (result != 0) AbandonOutputFile(kErrorTargetFile, RuntimeFailure(ERROR_WRITE_FAULT));
     }
     m_HandleMap.Remove(handle);
     return result;
@@ -98,7 +98,7 @@ int CExtract::WriteData(INT_PTR handle, const void* buffer, int count) {
         }
         // The library may go on after a failed write, so the engine stops it. A short
         // write that the runtime library gives no reason for means the volume is full.
-        AbandonOutputFile(RuntimeFailure(ERROR_DISK_FULL));
+        AbandonOutputFile(kErrorTargetFile, RuntimeFailure(ERROR_DISK_FULL));
         return -1;
     }
     if (count < 0 || static_cast<uint64_t>(m_Memory.Length) + static_cast<uint32_t>(count) >
@@ -118,9 +118,9 @@ void CExtract::RecordOutputFailure(DWORD type, const wchar_t* path) {
 }
 
 // An output file not written or closed in full must not look complete: the
-// extraction stops and deletes it, as after Abort.
-void CExtract::AbandonOutputFile(DWORD type) {
-    RecordOutputFailure(type, m_OutPath);
+// extraction stops and deletes it, as after Abort. The first failure is the one reported.
+void CExtract::AbandonOutputFile(int32_t code, DWORD type) {
+    if (!HasError()) m_Error.Record(code, static_cast<int32_t>(type), m_OutPath);
     m_Abort = 1;
 }
 

@@ -208,8 +208,7 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
         if (CloseFile(n->hf) != 0) {
             result = -1;
         } else if (!whole) {
-            if (!HasError()) m_Error.Record(FDIERROR_CORRUPT_CABINET, 0, targetPath);
-            m_Abort = 1;
+            AbandonOutputFile(FDIERROR_CORRUPT_CABINET, 0);
             result = -1;
         } else {
             SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);
