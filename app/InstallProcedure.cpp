@@ -12,6 +12,7 @@
 #include "system/DesktopShell.h"
 #include "system/Files.h"
 #include "system/FolderAccess.h"
+#include "system/Links.h"
 #include "system/Registry.h"
 #include "system/Shortcut.h"
 #include "system/SpecialFolders.h"
@@ -60,6 +61,12 @@ const wchar_t* ExtractionErrorText(Cabinet::CExtract& engine) {
     return engine.CabinetIsDamaged() ? kDamagedText : engine.GetErrorText();
 }
 
+// The first link on the way down from the install directory to `path`; empty
+// when there is none.
+std::wstring LinkBelow(const std::wstring& dir, const std::wstring& path) {
+    return path.substr(0, LinkOnPath(dir.c_str(), path.c_str()));
+}
+
 // The forced delete fails only for a file some program holds open.
 bool IsInUse(const std::wstring& path) {
     DeleteFileForced(path.c_str());
@@ -75,6 +82,8 @@ int32_t PreserveExistingSounds(Cabinet::FileInfo* file, void* /*userParam*/) {
 }
 
 void CMainDlg::ShowError(const wchar_t* text) { ::MessageBoxW(GetSafeHwnd(), text, kErrorCaption, MB_OK); }
+
+void CMainDlg::ShowLinkRefused(const std::wstring& link) { ShowError((link + L"\n" + kLinkRefusedText).c_str()); }
 
 void CMainDlg::OnInstall() {
     const std::wstring& dir = m_InstallDir;
@@ -96,20 +105,36 @@ void CMainDlg::OnInstall() {
 
     CWaitCursor wait;
 
+    // Users may write in the sub-folders and below them, so a link there may be
+    // theirs, planted to turn this administrator's changes on another place:
+    // while one is there, nothing is changed. Every step below checks again at
+    // the moment it acts, against a link planted during the run.
+    for (const wchar_t* sub : kSubFolders) {
+        std::wstring link = FindLinkInTree(dir + sub);
+        if (!link.empty()) return ShowLinkRefused(link);
+    }
+
     bool created = CreateFolder(dir.c_str());
     for (const wchar_t* sub : kSubFolders) {
         if (!created) break;
+        std::wstring link = LinkBelow(dir, dir + sub);
+        if (!link.empty()) return ShowLinkRefused(link);
         created = CreateFolder((dir + sub).c_str());
     }
     if (!created) return ShowError(L"Error creating subdirectory");
 
     bool granted = true;
     for (const wchar_t* sub : kSubFolders) {
+        std::wstring link = LinkBelow(dir, dir + sub);
+        if (!link.empty()) return ShowLinkRefused(link);
         if (GrantFolderFullAccess((dir + sub).c_str(), false) != 0) granted = false;
     }
     if (!granted) return ShowError(L"Error setting folder permissions.");
 
-    for (const auto& rename : kFolderRenames) MoveFileW((dir + rename[0]).c_str(), (dir + rename[1]).c_str());
+    for (const auto& rename : kFolderRenames) {
+        std::wstring from = dir + rename[0], to = dir + rename[1];
+        if (LinkBelow(dir, from).empty() && LinkBelow(dir, to).empty()) MoveFileW(from.c_str(), to.c_str());
+    }
 
     Cabinet::CExtractResource engine;
     Cabinet::ExtractCallbacks callbacks{};
@@ -123,7 +148,10 @@ void CMainDlg::OnInstall() {
         return ShowError(ExtractionErrorText(engine));
     }
 
-    for (const wchar_t* obsolete : kObsoleteFiles) DeleteFileW((dir + obsolete).c_str());
+    for (const wchar_t* obsolete : kObsoleteFiles) {
+        std::wstring path = dir + obsolete;
+        if (LinkBelow(dir, path).empty()) DeleteFileW(path.c_str());
+    }
 
     std::wstring link = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
     if (CreateShortcut(dir + L"Vantrelle.exe", link, kShortcutDescription, L"", SW_SHOWNORMAL, 0) != 0) {

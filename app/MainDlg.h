@@ -26,6 +26,8 @@ protected:
 
 private:
     void ShowError(const wchar_t* text);
+    // Names a link that the installation does not go through and says what to do.
+    void ShowLinkRefused(const std::wstring& link);
 
     CStatic m_Picture;
     CStatic m_InstallDirLabel;

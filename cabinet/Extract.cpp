@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "Links.h"
 #include "SystemLibrary.h"
 
 namespace Cabinet {
@@ -171,7 +172,7 @@ bool CExtract::Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam
     CloseFile(m_hOutFile);
     // Stopped after the library's last notification: nothing else says so.
     if (m_Abort && !HasError()) m_Error.Record(kErrorUserAbort);
-    if (m_Abort && !m_OutPath.IsEmpty()) {
+    if (m_Abort && !m_OutPath.IsEmpty() && !LinkOnPath(m_TargetDir, m_OutPath)) {
         SetFileAttributesW(m_OutPath, FILE_ATTRIBUTE_NORMAL);  // a read-only file goes too
         DeleteFileW(m_OutPath);
     }
@@ -207,6 +208,7 @@ const wchar_t* OwnText(int32_t code) {
     case kErrorMemoryOverrun: return L"A file does not fit the memory reserved for it.";
     case kErrorSilentFailure: return L"The cabinet library failed without giving a reason.";
     case kErrorHandleMapFull: return L"Too many cabinet files are open at once.";
+    case kErrorLinkInPath: return kLinkRefusedText;
     default: return L"The extraction failed.";
     }
 }

@@ -28,6 +28,7 @@ enum : int32_t {
     kErrorMemoryOverrun = 1009,   // memory mode: write past the reserved room
     kErrorSilentFailure = 1010,   // FDICopy failed and left no trace
     kErrorHandleMapFull = 1011,   // more cabinet handles open than CMap holds
+    kErrorLinkInPath = 1012,      // a link below the target directory on an output's way
 };
 
 // Handles are file descriptors or stream addresses, and an address may read as
@@ -155,6 +156,7 @@ public:
 
 private:
     void RecordOutputFailure(DWORD type, const wchar_t* path);
+    bool RefuseLink(const wchar_t* path);
     void AbandonOutputFile(int32_t code, DWORD type);
     static void ClearRuntimeFailure();
     static DWORD RuntimeFailure(DWORD fallback);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "Extract.h"
+#include "Links.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -115,6 +116,21 @@ int CExtract::WriteData(INT_PTR handle, const void* buffer, int count) {
 // The first failure is the one reported; what follows from it adds nothing.
 void CExtract::RecordOutputFailure(DWORD type, const wchar_t* path) {
     if (!HasError()) m_Error.Record(kErrorTargetFile, static_cast<int32_t>(type), path);
+}
+
+// Users may be able to write below the target directory; a link there could
+// send what the engine writes to another place. True, with the link's path
+// recorded, when `path` would go through one.
+bool CExtract::RefuseLink(const wchar_t* path) {
+    const size_t link = LinkOnPath(m_TargetDir, path);
+    if (!link) return false;
+    if (!HasError()) {
+        CStrBufW linkPath;
+        if (!linkPath.Assign(path, link)) throw std::bad_alloc();
+        m_Error.Record(kErrorLinkInPath, 0, linkPath);
+        linkPath.Wipe();
+    }
+    return true;
 }
 
 // An output file not written or closed in full must not look complete: the

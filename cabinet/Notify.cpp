@@ -176,10 +176,13 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
             while (m_HandleMap.Contains(static_cast<INT_PTR>(candidate))) ++candidate;
             result = static_cast<INT_PTR>(candidate);
         }
+    } else if (RefuseLink(targetPath)) {
+        result = -1;
     } else {
         DWORD directoryError = CreateDirectoryPath(targetDir);
         ClearRuntimeFailure();
-        result = OpenFile(targetPath, kOutputFlags, kOutputMode);
+        // Checked again: a link may have taken a folder's place meanwhile.
+        result = RefuseLink(targetPath) ? -1 : OpenFile(targetPath, kOutputFlags, kOutputMode);
         m_OutExpected = static_cast<uint32_t>(n->cb);
         if (!IsValidHandle(result)) {
             // A directory that could not be made is why its file could not be.
@@ -209,6 +212,8 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
             result = -1;
         } else if (!whole) {
             AbandonOutputFile(FDIERROR_CORRUPT_CABINET, 0);
+            result = -1;
+        } else if (RefuseLink(targetPath)) {
             result = -1;
         } else {
             SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);

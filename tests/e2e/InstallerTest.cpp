@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <string>
+#include <vector>
 
 #include "Driver.h"
 
@@ -100,6 +101,35 @@ void ListTree(const std::wstring& root, const std::wstring& rel, std::vector<std
         else out->push_back(rel + name);
     } while (FindNextFileW(h, &fd));
     FindClose(h);
+}
+
+// Wine 8 makes no junctions, and its CreateSymbolicLinkW creates nothing; but it
+// shows a Unix symbolic link to a folder inside the prefix as a folder that is
+// a reparse point (0x410). So links are planted from the Unix side: Wine starts
+// a Unix program too, without a process to wait for, so the result is awaited.
+std::wstring UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unixPath = toUnix ? toUnix(path.c_str()) : nullptr;
+    std::string s = unixPath ? unixPath : "";
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return L"\"" + std::wstring(s.begin(), s.end()) + L"\"";
+}
+// Plants (or with an empty target removes) the link at `path`.
+void SetLink(const std::wstring& path, const std::wstring& target) {
+    std::wstring command = target.empty() ? L"/bin/rm " + UnixPath(path)
+                                          : L"/bin/ln -s " + UnixPath(target) + L" " + UnixPath(path);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    for (int i = 0; i < 100 && (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) != target.empty(); ++i)
+        Sleep(100);
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    ASSERT_EQ(target.empty() ? INVALID_FILE_ATTRIBUTES : 0x410u, attributes) << command.c_str();
 }
 
 struct Outcome {
@@ -451,3 +481,65 @@ TEST_F(Installer, FullVolumeThenRetry) {
 }
 
 }  // namespace
+
+TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
+    // A user who may write in ECU empties a folder there and makes it a link to a
+    // folder the user may not write. The elevated update must not touch the target.
+    // Each success starts the installed Vantrelle, which holds its executable
+    // open: it is closed before the next run.
+    auto closeVantrelle = [] {
+        HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 20000);
+        HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, Driver::WindowProcessId(app));
+        PostMessageW(app, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(running, 20000));
+        CloseHandle(running);
+    };
+    ASSERT_EQ(kSuccessText, Install().box.text);
+    closeVantrelle();
+    const std::wstring dir = InstallDir();
+    std::vector<std::wstring> files, written;
+    ListTree(kPayloadTree, L"", &files);
+    written = files;
+    for (const wchar_t* obsolete : {L"ECU\\OBD2\\Parameters\\Universal OBD2.xml", L"ECU\\Unit Alpha\\Parameters\\Unit Beta.xml",
+                                    L"ECU\\Unit Alpha\\Emulator\\Unit Beta.xml"})
+        written.push_back(obsolete);
+    for (const std::wstring linked : {L"ECU", L"ECU\\Unit Alpha"}) {
+        // The target holds files of the names the installer writes and deletes there.
+        const std::wstring victim = L"C:\\victim " + linked.substr(linked.find_last_of(L'\\') + 1) + L"\\";
+        CreateDirectoryW(victim.c_str(), nullptr);
+        for (const std::wstring& f : written) {
+            if (f.rfind(linked + L"\\", 0) != 0) continue;
+            const std::wstring name = f.substr(linked.size() + 1);
+            for (size_t at = name.find(L'\\'); at != std::wstring::npos; at = name.find(L'\\', at + 1))
+                CreateDirectoryW((victim + name.substr(0, at)).c_str(), nullptr);
+            WriteAll(victim + name, "the target's own");
+        }
+        std::vector<std::wstring> before;
+        ListTree(victim, L"", &before);
+        ASSERT_TRUE(MoveFileW((dir + linked).c_str(), (dir + linked + L".moved").c_str()));
+        SetLink(dir + linked, victim);
+        WriteAll(dir + L"Convert\\Units.csv", "the user's change");
+        SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+
+        Outcome o = Install();
+        ExpectFailureKeepsDialog(o, (dir + linked + L"\nThis is a link to another place, and the installer does not work "
+                                     L"through links in the folders it installs into.\nPlease remove the link, then run "
+                                     L"the installer again.").c_str());
+        std::vector<std::wstring> after;
+        ListTree(victim, L"", &after);
+        EXPECT_EQ(before, after) << "no file added to or deleted from the link's target";
+        for (const std::wstring& name : after) EXPECT_EQ("the target's own", ReadAll(victim + name)) << name.c_str();
+        EXPECT_EQ("the user's change", ReadAll(dir + L"Convert\\Units.csv")) << "nothing written before the check";
+        DWORD v = 0;
+        EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v) && v == 52) << v;
+
+        // The link removed, the same dialog installs the whole tree.
+        SetLink(dir + linked, L"");
+        o = Install();
+        EXPECT_EQ(kSuccessText, o.box.text);
+        EXPECT_TRUE(o.exited);
+        for (const std::wstring& f : files) EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
+        closeVantrelle();
+    }
+}

@@ -297,12 +297,32 @@ TEST(Extract, RefusesNamesOutsideTheTarget) {
     }
 }
 
+TEST(Extract, GoesThroughNoLinkBelowTheTarget) {
+    // Made by the build (make-cabinets.sh): Wine cannot make links itself.
+    const std::wstring links = CabDir() + L"links\\";
+    const std::vector<unsigned char> own = {'o', 'w', 'n'};
+    ASSERT_TRUE(WriteBytes(links + L"victim\\Guide.txt", own));
+    RemoveTree(links + L"out\\sub");
+    Engine e;
+    EXPECT_FALSE(e.Run(Cab(L"tree.cab"), links + L"out\\"));
+    EXPECT_EQ(std::wstring(e.engine.GetErrorText()),
+              links + L"out\\Docs\nThis is a link to another place, and the installer does not work through links "
+                      L"in the folders it installs into.\nPlease remove the link, then run the installer again.");
+    EXPECT_FALSE(e.engine.CabinetIsDamaged());
+    EXPECT_EQ(ReadBytes(links + L"victim\\Guide.txt"), own);
+    EXPECT_FALSE(Exists(links + L"out\\sub")) << "the link stopped the extraction";
+    // The target itself may be reached through a link: that one is its owner's.
+    Engine f;
+    EXPECT_TRUE(f.Run(Cab(L"tree.cab"), links + L"via\\")) << f.engine.GetErrorText();
+    ExpectTree(links + L"real\\");
+}
+
 TEST(Extract, ErrorTexts) {
     CExtract e;
     EXPECT_STREQ(e.GetErrorText(), L"Success");
     // Codes without a system code get the engine's own words, one text each.
     std::set<std::wstring> texts;
-    for (int32_t code : {2, 4, 11, 1000, 1002, 1004, 1007, 1008, 1009, 1010, 1011}) {
+    for (int32_t code : {2, 4, 11, 1000, 1002, 1004, 1007, 1008, 1009, 1010, 1011, 1012}) {
         e.m_Error.Record(code);
         std::wstring text = e.GetErrorText();
         EXPECT_TRUE(texts.insert(text).second) << code << " repeats " << text.c_str();

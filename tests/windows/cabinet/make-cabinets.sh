@@ -39,3 +39,10 @@ for n in 8 9 10 11 12 13 14 15 16; do
 done
 
 printf 'XXXXnot a cabinet at all, just text of some length\n' > notcab.bin
+
+# Links, which Wine cannot make itself but shows a Unix symbolic link to a folder
+# as: a folder below the target that leads to another folder, and a target
+# reached through a link.
+mkdir -p links/victim links/out links/real
+ln -s ../victim links/out/Docs
+ln -s real links/via

@@ -2,7 +2,8 @@
 // a DLL placed there under a system DLL's name would run with the installer's
 // rights if the installer's own folder were searched. So before the runtime,
 // the framework, COM or the common controls load anything, every later DLL
-// lookup is limited to the system directory; then the runtime starts as usual.
+// lookup is limited to the system directory, and the process stops following
+// junctions that ordinary users made; then the runtime starts as usual.
 #include <windows.h>
 
 #include "system/SystemLibrary.h"
@@ -14,6 +15,21 @@ namespace {
 // through paths that not every loader narrows (Wine's delay-loading does not):
 // loaded now from the system directory, a later lookup finds them loaded.
 const wchar_t* const kLoadedEarly[] = {L"uxtheme.dll", L"msimg32.dll"};
+
+// Windows' own guard (from Windows 10 22H2): the process does not follow a
+// junction that a non-administrator created. Older systems lack the call or
+// refuse the policy; the installer's own checks for links stand either way.
+// Looked up, so that the program still starts where kernel32 lacks it.
+void FollowOnlyTrustedJunctions() {
+    using SetPolicyFn = BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, SIZE_T);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto setPolicy = reinterpret_cast<SetPolicyFn>(
+        reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "SetProcessMitigationPolicy") : nullptr));
+    if (!setPolicy) return;
+    PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY policy{};
+    policy.EnforceRedirectionTrust = 1;
+    setPolicy(ProcessRedirectionTrustPolicy, &policy, sizeof policy);
+}
 }  // namespace
 
 extern "C" int InstallerEntry() {
@@ -21,5 +37,6 @@ extern "C" int InstallerEntry() {
     // the installer itself loads still come by full path.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     for (const wchar_t* name : kLoadedEarly) LoadSystemLibrary(name);
+    FollowOnlyTrustedJunctions();
     return WinMainCRTStartup();
 }
