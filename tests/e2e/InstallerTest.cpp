@@ -368,6 +368,14 @@ TEST_F(Installer, FolderThatCannotBeCreatedThenRetry) {
     EXPECT_TRUE(o.exited);
 }
 
+TEST_F(Installer, PermissionsThatCannotBeSetStopTheRun) {
+    // run-scenario mounts Convert read-only; Wine keeps a folder's access list in
+    // its mode bits, so the grant fails there (error 5).
+    Outcome o = Install();
+    ExpectFailureKeepsDialog(o, L"Error setting folder permissions.");
+    EXPECT_FALSE(Exists(InstallDir() + L"Vantrelle.exe")) << "nothing extracted";
+}
+
 TEST_F(Installer, ShortcutThatCannotBeWrittenThenRetry) {
     // The start-menu folder replaced by a file: the link cannot be saved.
     std::wstring startMenu = SpecialFolder(CSIDL_COMMON_STARTMENU);
@@ -428,6 +436,7 @@ TEST_F(Installer, DamagedPayloadFails) {
     } cases[] = {
         {VANTRELLE_INSTALLER_OTHER_KEY, true, kDamaged},
         {VANTRELLE_INSTALLER_FLIPPED, true, kDamaged},
+        {VANTRELLE_INSTALLER_CUT, true, kDamaged},
         {kInstaller, false, L"The system's cabinet library Cabinet.dll cannot be loaded."},
     };
     for (const auto& c : cases) {

@@ -147,6 +147,13 @@ TEST(Extract, ArgumentChecks) {
         EXPECT_FALSE(never.Extract(Cab(L"tree.cab").c_str(), FreshDir(L"args").c_str(), nullptr));
         EXPECT_EQ(never.m_Error.Erf.erfOper, FDIERROR_ALLOC_FAIL);
         EXPECT_STREQ(never.GetErrorText(), L"There is not enough memory to extract the cabinet.");
+        // A library that fails without a trace is still failing. Wine's always
+        // fills the record, so an entry point that says nothing stands in for it.
+        never.m_FdiCreate = [](PFNALLOC, PFNFREE, PFNOPEN, PFNREAD, PFNWRITE, PFNCLOSE, PFNSEEK, int, PERF) {
+            return HFDI{};
+        };
+        EXPECT_EQ(never.CreateFdi(), 0);
+        EXPECT_STREQ(never.GetErrorText(), L"The cabinet library failed without giving a reason.");
     }
     Engine e;
     EXPECT_FALSE(e.Run(Cab(L"tree.cab"), L"C"));
