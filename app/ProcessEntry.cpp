@@ -32,7 +32,8 @@ void FollowOnlyTrustedJunctions() {
 }
 }  // namespace
 
-extern "C" int InstallerEntry() {
+// The runtime sets the stack protector's guard value while this frame is live.
+extern "C" __attribute__((no_stack_protector)) int InstallerEntry() {
     // Present on every Windows the installer runs on; should it fail, the DLLs
     // the installer itself loads still come by full path.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);

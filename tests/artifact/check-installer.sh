@@ -59,6 +59,25 @@ check "optional header magic $magic (PE32$([ "$width" = 64 ] && echo +))" \
     grep -Eq "^Magic[[:space:]]+$magic([[:space:]]|\$)" "$work/p"
 check "GUI subsystem" grep -Eq "^Subsystem[[:space:]]+00000002" "$work/p"
 
+# Hardening: ASLR and DEP at both widths, 64-bit address randomisation at 64,
+# and the stack protector's runtime (its message is in the file only with it).
+flags="DYNAMIC_BASE NX_COMPAT"
+[ "$width" = 64 ] && flags="$flags HIGH_ENTROPY_VA"
+for flag in $flags; do
+    check "DllCharacteristics $flag" grep -Eq "^[[:space:]]+$flag\$" "$work/p"
+done
+check "stack protector linked in" grep -aq "stack smashing detected" "$exe"
+
+# Shipped lean: no debugging sections (without the string table their long
+# names show as /N) and no COFF symbol table (its pointer and count in the
+# file header are zero).
+"$objdump" -h "$exe" >"$work/h" 2>&1
+debug=$(sed -n 's/^ *[0-9][0-9]* \(\.debug[^ ]*\|\/[0-9][0-9]*\) .*/\1/p' "$work/h" | tr '\n' ' ')
+check "no debugging sections${debug:+ (found: ${debug% })}" [ -z "$debug" ]
+pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
+symbols=$(od -An -tu4 -j$((pe + 12)) -N8 "$exe" | tr -s ' ' | sed 's/^ //; s/ $//')
+check "no COFF symbol table (pointer, count: $symbols)" [ "$symbols" = "0 0" ]
+
 # Certificate table (data directory 4, file offset and size): where a signature lives.
 table=$(sed -n 's/^Entry 4 \([0-9a-f]*\) \([0-9a-f]*\) Security Directory.*/\1 \2/p' "$work/p")
 if [ -z "$table" ]; then
