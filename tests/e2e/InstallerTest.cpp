@@ -506,22 +506,19 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
     ASSERT_EQ(kSuccessText, Install().box.text);
     closeVantrelle();
     const std::wstring dir = InstallDir();
-    std::vector<std::wstring> files, written;
+    std::vector<std::wstring> files, written = {L"ECU\\OBD2\\Parameters\\Universal OBD2.xml",
+                                                L"ECU\\Unit Alpha\\Parameters\\Unit Beta.xml",
+                                                L"ECU\\Unit Alpha\\Emulator\\Unit Beta.xml"};
     ListTree(kPayloadTree, L"", &files);
-    written = files;
-    for (const wchar_t* obsolete : {L"ECU\\OBD2\\Parameters\\Universal OBD2.xml", L"ECU\\Unit Alpha\\Parameters\\Unit Beta.xml",
-                                    L"ECU\\Unit Alpha\\Emulator\\Unit Beta.xml"})
-        written.push_back(obsolete);
+    written.insert(written.end(), files.begin(), files.end());
     for (const std::wstring linked : {L"ECU", L"ECU\\Unit Alpha"}) {
-        // The target holds files of the names the installer writes and deletes there.
-        const std::wstring victim = L"C:\\victim " + linked.substr(linked.find_last_of(L'\\') + 1) + L"\\";
-        CreateDirectoryW(victim.c_str(), nullptr);
+        // The target holds files of the names the update writes and deletes there.
+        const std::wstring victim = L"C:\\victim" + std::to_wstring(linked.size()) + L"\\";
         for (const std::wstring& f : written) {
             if (f.rfind(linked + L"\\", 0) != 0) continue;
-            const std::wstring name = f.substr(linked.size() + 1);
-            for (size_t at = name.find(L'\\'); at != std::wstring::npos; at = name.find(L'\\', at + 1))
-                CreateDirectoryW((victim + name.substr(0, at)).c_str(), nullptr);
-            WriteAll(victim + name, "the target's own");
+            const std::wstring path = victim + f.substr(linked.size() + 1);
+            SHCreateDirectoryExW(nullptr, path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+            WriteAll(path, "the target's own");
         }
         std::vector<std::wstring> before;
         ListTree(victim, L"", &before);
