@@ -19,9 +19,9 @@ const MessageMap* CHyperLink::GetMessageMap() const {
         OnReflectedCommand(STN_CLICKED, &CHyperLink::OnClicked),
         OnMessage(WM_ERASEBKGND, &CHyperLink::OnEraseBkgnd),
         OnMessage(WM_PAINT, &CHyperLink::OnPaint),
-        OnMessage(WM_SETFOCUS, &CHyperLink::OnFocusChanged),
-        OnMessage(WM_KILLFOCUS, &CHyperLink::OnFocusChanged),
-        OnMessage(WM_UPDATEUISTATE, &CHyperLink::OnFocusChanged),
+        OnMessage(WM_SETFOCUS, &CHyperLink::OnFocusCueChanged),
+        OnMessage(WM_KILLFOCUS, &CHyperLink::OnFocusCueChanged),
+        OnMessage(WM_UPDATEUISTATE, &CHyperLink::OnFocusCueChanged),
         OnMessage(WM_GETDLGCODE, &CHyperLink::OnGetDlgCode),
         OnMessage(WM_KEYDOWN, &CHyperLink::OnKeyDown),
     };
@@ -222,7 +222,7 @@ LRESULT CHyperLink::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CHyperLink::OnFocusChanged(WPARAM, LPARAM) {
+LRESULT CHyperLink::OnFocusCueChanged(WPARAM, LPARAM) {
     Invalidate(TRUE);
     return Default();
 }

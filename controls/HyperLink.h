@@ -59,7 +59,7 @@ protected:
     LRESULT OnClicked(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
-    LRESULT OnFocusChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFocusCueChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetDlgCode(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
 
