@@ -18,6 +18,12 @@ const MessageMap* CHyperLink::GetMessageMap() const {
         OnMessage(WM_TIMER, &CHyperLink::OnTimer),
         OnReflectedCommand(STN_CLICKED, &CHyperLink::OnClicked),
         OnMessage(WM_ERASEBKGND, &CHyperLink::OnEraseBkgnd),
+        OnMessage(WM_PAINT, &CHyperLink::OnPaint),
+        OnMessage(WM_SETFOCUS, &CHyperLink::OnFocusCueChanged),
+        OnMessage(WM_KILLFOCUS, &CHyperLink::OnFocusCueChanged),
+        OnMessage(WM_UPDATEUISTATE, &CHyperLink::OnFocusCueChanged),
+        OnMessage(WM_GETDLGCODE, &CHyperLink::OnGetDlgCode),
+        OnMessage(WM_KEYDOWN, &CHyperLink::OnKeyDown),
     };
     static const MessageMap map = MakeMessageMap(CStatic::GetMessageMap(), entries);
     return &map;
@@ -172,6 +178,11 @@ LRESULT CHyperLink::OnTimer(WPARAM, LPARAM) {
 }
 
 LRESULT CHyperLink::OnClicked(WPARAM, LPARAM) {
+    Follow();
+    return 0;
+}
+
+void CHyperLink::Follow() {
     m_IsHovering = FALSE;
     int result = OpenTarget(m_Target, SW_SHOW);
     m_IsVisited = Opened(result);
@@ -181,7 +192,6 @@ LRESULT CHyperLink::OnClicked(WPARAM, LPARAM) {
         ::MessageBeep(MB_ICONEXCLAMATION);
         ShowOpenError(result);
     }
-    return 0;
 }
 
 LRESULT CHyperLink::OnEraseBkgnd(WPARAM wParam, LPARAM) {
@@ -189,6 +199,49 @@ LRESULT CHyperLink::OnEraseBkgnd(WPARAM wParam, LPARAM) {
     GetClientRect(&client);
     ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
     return TRUE;
+}
+
+// The focus rectangle follows the system's rule for every control: shown while
+// the link has the focus, unless the window hides focus cues (mouse-only use).
+bool CHyperLink::ShowsFocus() const {
+    return ::GetFocus() == m_hWnd && (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) == 0;
+}
+
+LRESULT CHyperLink::OnPaint(WPARAM, LPARAM) {
+    if (!ShowsFocus())
+        return Default();
+    // The label paints itself into the paint context, so the rectangle is drawn
+    // over exactly what was just painted and never toggled twice.
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    DefWindowProc(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    RECT client;
+    GetClientRect(&client);
+    ::DrawFocusRect(dc, &client);
+    ::EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
+LRESULT CHyperLink::OnFocusCueChanged(WPARAM, LPARAM) {
+    Invalidate(TRUE);
+    return Default();
+}
+
+// Enter opens the focused link; without this the dialog would take it as its
+// default command.
+LRESULT CHyperLink::OnGetDlgCode(WPARAM wParam, LPARAM lParam) {
+    LRESULT code = Default();
+    if (wParam == VK_RETURN && lParam != 0)
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+LRESULT CHyperLink::OnKeyDown(WPARAM wParam, LPARAM lParam) {
+    const bool repeated = (lParam & (1 << 30)) != 0;  // a held key opens the link once
+    if ((wParam != VK_RETURN && wParam != VK_SPACE) || repeated)
+        return Default();
+    Follow();
+    return 0;
 }
 
 LONG CHyperLink::ReadClassesRootDefault(HKEY root, const wchar_t* subKey, wchar_t* out, size_t outCapacity) {

@@ -2,7 +2,8 @@
 // CHyperLink: a static-text label that behaves as a link. It fits its text,
 // changes colour and underline while the pointer is over it, shows the hand
 // cursor and opens its target through the shell, falling back to the program
-// registered for ".htm" files.
+// registered for ".htm" files. As a tab stop it shows a focus rectangle and
+// opens on Enter or Space.
 #include "Font.h"
 #include "StdControls.h"
 
@@ -57,6 +58,14 @@ protected:
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnClicked(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFocusCueChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDlgCode(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+
+    // Opens the target as the user asked (click or key): visited colour, or beep and error box.
+    void Follow();
+    bool ShowsFocus() const;
 
     COLORREF m_TextColourNew = RGB(0, 0, 238);
     COLORREF m_TextColourVisited = RGB(85, 26, 139);

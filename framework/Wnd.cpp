@@ -83,10 +83,10 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
     return TRUE;
 }
 
-LRESULT CWnd::Default() {
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_OldProc == nullptr)
-        return ::DefWindowProcW(m_hWnd, m_Current.message, m_Current.wParam, m_Current.lParam);
-    return ::CallWindowProcW(m_OldProc, m_hWnd, m_Current.message, m_Current.wParam, m_Current.lParam);
+        return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+    return ::CallWindowProcW(m_OldProc, m_hWnd, message, wParam, lParam);
 }
 
 bool CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -77,7 +77,9 @@ protected:
     // Reflection, the routing table, then Default().
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // The original procedure's answer to the message being handled now.
-    LRESULT Default();
+    LRESULT Default() { return DefWindowProc(m_Current.message, m_Current.wParam, m_Current.lParam); }
+    // The original procedure's answer to any message, bypassing the routing table.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Offers a parent's notification to this child as kReflect | message.
     bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Called after the window is gone and detached (WM_NCDESTROY).

@@ -114,7 +114,7 @@ raw() { wrestool -x --raw -t "$1" -n "$2" "$exe" >"$3" 2>/dev/null && [ -s "$3" 
 
 # Dialog 103: extended template with the installer's caption, size, font and controls.
 if has_res 5 103 1033 && raw 5 103 "$work/dlg"; then
-    check "dialog 103: DIALOGEX 287x163 \"Installer\", MS Sans Serif 8, its ten controls (ids, classes, texts, styles, positions) in order" \
+    check "dialog 103: DIALOGEX 287x163 \"Installer\", MS Sans Serif 8, its nine controls (ids, classes, texts, styles, positions) in order" \
         python3 - "$work/dlg" <<'PY'
 import struct, sys
 d = open(sys.argv[1], "rb").read()
@@ -142,15 +142,14 @@ text = WS_GROUP  # left-aligned static text (SS_LEFT is 0)
 # id, class, text, style, extended style, x, y, cx, cy: the main dialog's controls in tab order.
 want = [
     (104, BUTTON, "I&nstall / Update", WS_DISABLED | WS_GROUP | WS_TABSTOP, 0, 109, 134, 70, 21),
-    (105, BUTTON, "", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 9, 99, 11, 10),
+    (105, BUTTON, "I &accept that Vantrelle is", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 9, 99, 120, 8),
     (-1, STATIC, "ATTENTION:", text, 0, 79, 25, 193, 8),
     (-1, STATIC, "If you have a previous installation all files will be overwritten.", text, 0, 79, 35, 193, 8),
     (-1, STATIC, "If I find the program useful I'am willing to donate to an NGO of my choice.", text, 0, 21, 111, 230, 8),
     (-1, STATIC, "Install Directory:", text, 0, 8, 71, 51, 8),
     (106, STATIC, "C:\\Program Files (x86)\\Vantrelle", text, 0, 8, 81, 261, 8),
     (108, STATIC, "", SS_BITMAP | SS_REALSIZEIMAGE, WS_EX_TRANSPARENT, 8, 7, 15, 13),
-    (110, STATIC, "Charityware", text, 0, 130, 99, 40, 8),
-    (-1, STATIC, "I accept that Vantrelle is", text, 0, 21, 99, 108, 8),
+    (110, STATIC, "Charityware", text | WS_TABSTOP, 0, 130, 99, 40, 8),
 ]
 want = [(i, c, t, st | base, ex, x0, y0, w, h) for (i, c, t, st, ex, x0, y0, w, h) in want]
 got = []

@@ -267,6 +267,23 @@ TEST_F(CHyperLinkFixture, ErasesWithButtonFace) {
     ReleaseDC(nullptr, screen);
 }
 
+TEST_F(CHyperLinkFixture, FocusRectangleOnlyWhileFocused) {
+    Attach(L"Charityware", SS_LEFT | WS_TABSTOP);
+    auto dots = [&] {  // on the top row, above the text
+        UpdateWindow(m_Link);
+        HDC dc = GetDC(m_Link);
+        int n = 0;
+        for (int x = 0; x < 20; ++x) n += GetPixel(dc, x, 0) != GetSysColor(COLOR_BTNFACE);
+        ReleaseDC(m_Link, dc);
+        return n;
+    };
+    EXPECT_EQ(dots(), 0);
+    SetFocus(m_Link);
+    EXPECT_GT(dots(), 0);
+    SetFocus(m_hParent);
+    EXPECT_EQ(dots(), 0);
+}
+
 TEST_F(CHyperLinkFixture, DestroyWindowStopsHoverTimer) {
     Attach(L"Charityware", SS_LEFT);
     PointerOnLink();
@@ -426,6 +443,9 @@ TEST_F(FallbackCommand, FailedClickBeepsShowsErrorAndClearsVisited) {
         SendMessageW(hParent, WM_COMMAND, MAKEWPARAM(kLinkId, STN_CLICKED), reinterpret_cast<LPARAM>(label));
     });
     EXPECT_EQ(text, std::wstring(kPrefix) + L"There was not enough memory to complete the operation.");
+    for (WPARAM key : {VK_RETURN, VK_SPACE})  // the keys open it as the click does, with the same box
+        EXPECT_EQ(text,
+                  ReadAndCloseMessageBox(kProgramName, [&] { SendMessageW(label, WM_KEYDOWN, key, 1); }));
 
     HDC dc = CreateCompatibleDC(nullptr);
     SendMessageW(hParent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label));
