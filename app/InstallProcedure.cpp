@@ -83,7 +83,9 @@ int32_t PreserveExistingSounds(Cabinet::FileInfo* file, void* /*userParam*/) {
 
 void CMainDlg::ShowError(const wchar_t* text) { ::MessageBoxW(GetSafeHwnd(), text, kErrorCaption, MB_OK); }
 
-void CMainDlg::ShowLinkRefused(const std::wstring& link) { ShowError((link + L"\n" + kLinkRefusedText).c_str()); }
+void CMainDlg::ShowLinkRefused(const std::wstring& link) {
+    ShowError((link + L"\n" + kLinkRefusedText).c_str());
+}
 
 void CMainDlg::OnInstall() {
     const std::wstring& dir = m_InstallDir;
@@ -143,8 +145,7 @@ void CMainDlg::OnInstall() {
     engine.m_Cipher.SetKey(m_CipherKey, sizeof m_CipherKey);
     if (!engine.CreateFdi()) return ShowError(ExtractionErrorText(engine));
     if (!engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId, kPayloadResourceType,
-                                Cabinet::CStrBufW(dir.c_str()),
-                                this)) {
+                                Cabinet::CStrBufW(dir.c_str()), this)) {
         return ShowError(ExtractionErrorText(engine));
     }
 

@@ -18,8 +18,7 @@ std::string PrepareCipher(CBlowfish& cipher, const unsigned char* key, uint32_t 
 }
 }  // namespace
 
-std::string SealContainer(std::vector<unsigned char>& bytes, const unsigned char* key,
-                          uint32_t keyLength) {
+std::string SealContainer(std::vector<unsigned char>& bytes, const unsigned char* key, uint32_t keyLength) {
     if (!HasMagic(bytes, "MSCF")) return "not a cabinet: it does not begin with \"MSCF\"";
     if (bytes.size() < kContainerPlainBytes) return "not a cabinet: shorter than its headers";
     if (bytes.size() > 0x7FFFFFF8u) return "cabinet too large for a container";
@@ -33,8 +32,7 @@ std::string SealContainer(std::vector<unsigned char>& bytes, const unsigned char
     return {};
 }
 
-std::string OpenContainer(std::vector<unsigned char>& bytes, const unsigned char* key,
-                          uint32_t keyLength) {
+std::string OpenContainer(std::vector<unsigned char>& bytes, const unsigned char* key, uint32_t keyLength) {
     if (!HasMagic(bytes, "CRYP")) return "not a container: it does not begin with \"CRYP\"";
     if (bytes.size() < kContainerPlainBytes || bytes.size() % 8 != 0)
         return "not a container: its length is not a multiple of 8 of at least 56 bytes";

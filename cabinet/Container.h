@@ -13,11 +13,9 @@ inline constexpr size_t kContainerPlainBytes = 56;
 
 // Turns a plain cabinet into its container in place (fill bytes zero).
 // Returns an empty text on success, else what is wrong with the input.
-std::string SealContainer(std::vector<unsigned char>& bytes, const unsigned char* key,
-                          uint32_t keyLength);
+std::string SealContainer(std::vector<unsigned char>& bytes, const unsigned char* key, uint32_t keyLength);
 
 // Turns a container back into the plain cabinet (fill bytes kept) in place.
-std::string OpenContainer(std::vector<unsigned char>& bytes, const unsigned char* key,
-                          uint32_t keyLength);
+std::string OpenContainer(std::vector<unsigned char>& bytes, const unsigned char* key, uint32_t keyLength);
 
 }  // namespace Cabinet

@@ -93,8 +93,7 @@ int CExtract::CreateFdi() {
     }
     if (m_hFdi) return 1;  // one context is enough; keep it
     m_hFdi = m_FdiCreate(Callbacks::Alloc, Callbacks::Free, Callbacks::Open, Callbacks::Read,
-                         Callbacks::Write, Callbacks::Close, Callbacks::Seek, cpu80386,
-                         &m_Error.Erf);
+                         Callbacks::Write, Callbacks::Close, Callbacks::Seek, cpu80386, &m_Error.Erf);
     if (m_hFdi) return 1;
     // The library is meant to say why; a failure without a trace is still one.
     if (!HasError()) m_Error.Record(kErrorSilentFailure);
@@ -110,8 +109,8 @@ static bool ToUtf8(const CStrBufW& text, CStrBufA& out) {
         out.SetLength(0);
         return true;
     }
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.Get(), static_cast<int>(text.Length()),
-                                out.Buffer(), static_cast<int>(out.Capacity()), nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.Get(), static_cast<int>(text.Length()), out.Buffer(),
+                                static_cast<int>(out.Capacity()), nullptr, nullptr);
     if (n <= 0) return false;
     out.SetLength(static_cast<size_t>(n));
     return true;
@@ -155,8 +154,8 @@ bool CExtract::Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam
                 m_Error.Record(kErrorOutOfMemory, ERROR_NOT_ENOUGH_MEMORY);
                 break;
             }
-            copied = m_FdiCopy(m_hFdi, nameUtf8.Buffer(), directoryUtf8.Buffer(), 0,
-                               Callbacks::Notify, nullptr, userParam);
+            copied = m_FdiCopy(m_hFdi, nameUtf8.Buffer(), directoryUtf8.Buffer(), 0, Callbacks::Notify,
+                               nullptr, userParam);
             nameUtf8.Wipe();
             directoryUtf8.Wipe();
         }
@@ -226,17 +225,15 @@ const wchar_t* CExtract::GetErrorText() {
         return done ? e.Text.Get() : own;
     }
     wchar_t message[2000];
-    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(e.Erf.erfType), 0,
-                        message, 2000, nullptr)) {
+    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(e.Erf.erfType), 0, message,
+                        2000, nullptr)) {
         wcscpy(message, L"Microsoft has no explanation for this error code.");
     }
     if (!e.Text.Format(L"%ls\nError %d: %ls", e.File.Get(), e.Erf.erfType, message)) return own;
     return e.Text;
 }
 
-bool CExtract::HasError() const {
-    return m_Error.Erf.fError || m_Error.OwnType != 0 || m_Error.OwnCode != 0;
-}
+bool CExtract::HasError() const { return m_Error.Erf.fError || m_Error.OwnType != 0 || m_Error.OwnCode != 0; }
 
 bool CExtract::CabinetIsDamaged() const {
     const ErrorRecord& e = m_Error;
@@ -249,13 +246,11 @@ bool CExtract::CabinetIsDamaged() const {
     case FDIERROR_MDI_FAIL:
     case kErrorResource:
     case kErrorPlainWithKey:
-    case kErrorSealedNoKey:
-        return true;
+    case kErrorSealedNoKey: return true;
     case kErrorTargetFile:
         // A stored name that no file can have: the cabinet's bytes are wrong.
         return (e.OwnType ? e.OwnType : e.Erf.erfType) == ERROR_INVALID_NAME;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -329,9 +324,8 @@ FNCLOSE(Close) {
 }
 
 FNSEEK(Seek) {
-    return Guard<__LONG32>(-1, [&](CExtract* e) {
-        return static_cast<__LONG32>(e->SeekFile(hf, dist, seektype));
-    });
+    return Guard<__LONG32>(
+        -1, [&](CExtract* e) { return static_cast<__LONG32>(e->SeekFile(hf, dist, seektype)); });
 }
 
 FNFDINOTIFY(Notify) {

@@ -16,19 +16,19 @@ namespace Cabinet {
 
 // The engine's own error codes; the library's FDIERROR values share the field.
 enum : int32_t {
-    kErrorNotACabinet = 2,        // FDIERROR_NOT_A_CABINET
-    kErrorOutOfMemory = 5,        // FDIERROR_ALLOC_FAIL
-    kErrorTargetFile = 8,         // FDIERROR_TARGET_FILE: an output file not created, written or closed
-    kErrorUserAbort = 11,         // FDIERROR_USER_ABORT
-    kErrorLibrary = 1000,         // Cabinet.dll or one of its entry points missing
-    kErrorArguments = 1002,       // target, cabinet directory or name too short
-    kErrorResource = 1004,        // cabinet resource missing or empty
-    kErrorPlainWithKey = 1007,    // "MSCF" although a key is set
-    kErrorSealedNoKey = 1008,     // "CRYP" although no key is set
-    kErrorMemoryOverrun = 1009,   // memory mode: write past the reserved room
-    kErrorSilentFailure = 1010,   // FDICopy failed and left no trace
-    kErrorHandleMapFull = 1011,   // more cabinet handles open than CMap holds
-    kErrorLinkInPath = 1012,      // a link below the target directory on an output's way
+    kErrorNotACabinet = 2,       // FDIERROR_NOT_A_CABINET
+    kErrorOutOfMemory = 5,       // FDIERROR_ALLOC_FAIL
+    kErrorTargetFile = 8,        // FDIERROR_TARGET_FILE: an output file not created, written or closed
+    kErrorUserAbort = 11,        // FDIERROR_USER_ABORT
+    kErrorLibrary = 1000,        // Cabinet.dll or one of its entry points missing
+    kErrorArguments = 1002,      // target, cabinet directory or name too short
+    kErrorResource = 1004,       // cabinet resource missing or empty
+    kErrorPlainWithKey = 1007,   // "MSCF" although a key is set
+    kErrorSealedNoKey = 1008,    // "CRYP" although no key is set
+    kErrorMemoryOverrun = 1009,  // memory mode: write past the reserved room
+    kErrorSilentFailure = 1010,  // FDICopy failed and left no trace
+    kErrorHandleMapFull = 1011,  // more cabinet handles open than CMap holds
+    kErrorLinkInPath = 1012,     // a link below the target directory on an output's way
 };
 
 // Handles are file descriptors or stream addresses, and an address may read as
@@ -130,8 +130,7 @@ public:
 
     static void SplitPath(const wchar_t* path, CStrBufW& directory, CStrBufW& name);
     static DWORD CreateDirectoryPath(const wchar_t* path);
-    static void SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time,
-                                         USHORT attributes);
+    static void SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time, USHORT attributes);
 
     ExtractCallbacks m_Callbacks;
     CMap m_HandleMap;

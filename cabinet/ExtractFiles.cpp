@@ -102,8 +102,8 @@ int CExtract::WriteData(INT_PTR handle, const void* buffer, int count) {
         AbandonOutputFile(kErrorTargetFile, RuntimeFailure(ERROR_DISK_FULL));
         return -1;
     }
-    if (count < 0 || static_cast<uint64_t>(m_Memory.Length) + static_cast<uint32_t>(count) >
-                         m_Memory.Capacity) {
+    if (count < 0 ||
+        static_cast<uint64_t>(m_Memory.Length) + static_cast<uint32_t>(count) > m_Memory.Capacity) {
         m_Error.Record(kErrorMemoryOverrun);
         return -1;
     }

@@ -7,12 +7,10 @@ CExtractResource::~CExtractResource() {
     m_ResourceName.Wipe();
 }
 
-bool CExtractResource::ExtractResource(CStrBufW moduleName, int32_t resourceId,
-                                       int32_t resourceType, CStrBufW targetDir,
-                                       void* userParam) {
+bool CExtractResource::ExtractResource(CStrBufW moduleName, int32_t resourceId, int32_t resourceType,
+                                       CStrBufW targetDir, void* userParam) {
     // "#N" is the system's text form of a numeric resource identifier.
-    bool ok = m_ResourceType.Format(L"#%d", resourceType) &&
-              m_ResourceName.Format(L"#%d", resourceId);
+    bool ok = m_ResourceType.Format(L"#%d", resourceType) && m_ResourceName.Format(L"#%d", resourceId);
     if (!ok) {
         m_Error.Record(kErrorOutOfMemory, ERROR_NOT_ENOUGH_MEMORY);
     } else if (LoadResourceData(moduleName, m_ResourceName, m_ResourceType)) {

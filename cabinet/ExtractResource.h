@@ -10,10 +10,9 @@ public:
     ~CExtractResource();
 
     // moduleName empty: the running executable. The cabinet is read in place.
-    bool ExtractResource(CStrBufW moduleName, int32_t resourceId, int32_t resourceType,
-                         CStrBufW targetDir, void* userParam);
-    int LoadResourceData(const wchar_t* moduleName, const wchar_t* resourceName,
-                         const wchar_t* resourceType);
+    bool ExtractResource(CStrBufW moduleName, int32_t resourceId, int32_t resourceType, CStrBufW targetDir,
+                         void* userParam);
+    int LoadResourceData(const wchar_t* moduleName, const wchar_t* resourceName, const wchar_t* resourceType);
 
     CStrBufW m_ResourceName;
     CStrBufW m_ResourceType;

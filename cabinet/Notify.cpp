@@ -92,10 +92,9 @@ DWORD CExtract::CreateDirectoryPath(const wchar_t* path) {
     return 0;
 }
 
-void CExtract::SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time,
-                                        USHORT attributes) {
-    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+void CExtract::SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time, USHORT attributes) {
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     FILETIME stamp;
     if (DosDateTimeToFileTime(date, time, &stamp)) {
@@ -113,19 +112,12 @@ void CExtract::SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT
 INT_PTR CExtract::OnNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION notification) {
     if (m_Abort) return -1;
     switch (type) {
-    case fdintCABINET_INFO:
-        OnCabinetInfo(notification);
-        return 0;
-    case fdintPARTIAL_FILE:
-        return 0;
-    case fdintCOPY_FILE:
-        return OnCopyFile(notification);
-    case fdintCLOSE_FILE_INFO:
-        return OnCloseFile(notification);
-    case fdintNEXT_CABINET:
-        return OnNextCabinet(notification);
-    default:
-        return 0;
+    case fdintCABINET_INFO: OnCabinetInfo(notification); return 0;
+    case fdintPARTIAL_FILE: return 0;
+    case fdintCOPY_FILE: return OnCopyFile(notification);
+    case fdintCLOSE_FILE_INFO: return OnCloseFile(notification);
+    case fdintNEXT_CABINET: return OnNextCabinet(notification);
+    default: return 0;
     }
 }
 
@@ -146,14 +138,14 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
         return -1;
     }
     SplitPath(stored, subDir, name);
-    bool built = targetDir.Assign(m_TargetDir) && targetDir.Append(subDir) &&
-                 targetPath.Assign(targetDir) && targetPath.Append(name);
+    bool built = targetDir.Assign(m_TargetDir) && targetDir.Append(subDir) && targetPath.Assign(targetDir) &&
+                 targetPath.Append(name);
     if (!built) throw std::bad_alloc();
 
     INT_PTR result = 0;
     bool wanted = true;
     if (m_Callbacks.BeforeCopy) {
-        FileInfo info{name,        subDir, stored, targetDir, targetPath, static_cast<int32_t>(n->cb),
+        FileInfo info{name,       subDir,    stored, targetDir, targetPath, static_cast<int32_t>(n->cb),
                       FILETIME{}, n->attribs};
         DosDateTimeToFileTime(n->date, n->time, &info.Time);
         wanted = m_Callbacks.BeforeCopy(&info, m_UserParam) != 0;

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 namespace Cabinet {
-inline constexpr unsigned char kPayloadKey[10] = {0x5A, 0x17, 0xC3, 0x8E, 0x21,
-                                                  0x9B, 0x64, 0xF0, 0x3D, 0xA6};
+inline constexpr unsigned char kPayloadKey[10] = {0x5A, 0x17, 0xC3, 0x8E, 0x21, 0x9B, 0x64, 0xF0, 0x3D, 0xA6};
 inline constexpr uint32_t kPayloadKeyLength = sizeof(kPayloadKey);
 }  // namespace Cabinet

@@ -32,16 +32,12 @@ const MessageMap* CHyperLink::GetMessageMap() const {
 void CHyperLink::PreSubclassWindow() {
     ModifyStyle(0, SS_NOTIFY);  // so the label reports clicks to its parent
     std::wstring text = GetWindowText();
-    if (m_Target.empty())
-        m_Target = text;
-    if (text.empty())
-        SetWindowText(m_Target);
+    if (m_Target.empty()) m_Target = text;
+    if (text.empty()) SetWindowText(m_Target);
 
     HFONT font = GetFont();
-    if (font == nullptr)
-        font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    if (font == nullptr)
-        font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
+    if (font == nullptr) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    if (font == nullptr) font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
     LOGFONTW logFont = {};
     if (font != nullptr && ::GetObjectW(font, sizeof(logFont), &logFont) != 0) {
         m_PlainFont.CreateFontIndirect(&logFont);
@@ -54,19 +50,16 @@ void CHyperLink::PreSubclassWindow() {
 
 void CHyperLink::SetTarget(const std::wstring& target) {
     m_Target = target;
-    if (m_hWnd != nullptr)
-        FitToText();
+    if (m_hWnd != nullptr) FitToText();
 }
 
 void CHyperLink::MarkVisited(BOOL visited) {
     m_IsVisited = visited;
-    if (m_hWnd != nullptr)
-        Invalidate(TRUE);
+    if (m_hWnd != nullptr) Invalidate(TRUE);
 }
 
 void CHyperLink::SetUnderlineMode(int mode) {
-    if (mode == m_UnderlineMode)
-        return;
+    if (mode == m_UnderlineMode) return;
     if (m_hWnd != nullptr) {
         SetFont(mode == 1 ? m_UnderlinedFont : m_PlainFont, TRUE);
         Invalidate(TRUE);
@@ -75,8 +68,7 @@ void CHyperLink::SetUnderlineMode(int mode) {
 }
 
 void CHyperLink::FitToText() {
-    if (m_hWnd == nullptr || !m_AutoFit)
-        return;
+    if (m_hWnd == nullptr || !m_AutoFit) return;
     RECT window;
     RECT client;
     GetWindowRect(&window);
@@ -91,8 +83,7 @@ void CHyperLink::FitToText() {
     std::wstring text = GetWindowText();
     SIZE extent = {0, 0};
     HDC dc = ::GetDC(m_hWnd);
-    if (dc == nullptr)
-        return;
+    if (dc == nullptr) return;
     HGDIOBJ previous = ::SelectObject(dc, m_UnderlinedFont.GetSafeHandle());
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     ::SelectObject(dc, previous);
@@ -125,8 +116,7 @@ void CHyperLink::FitToText() {
 }
 
 void CHyperLink::LoadHandCursor() {
-    if (m_hHandCursor == nullptr)
-        m_hHandCursor = ::LoadCursorW(nullptr, IDC_HAND);
+    if (m_hHandCursor == nullptr) m_hHandCursor = ::LoadCursorW(nullptr, IDC_HAND);
 }
 
 BOOL CHyperLink::DestroyWindow() {
@@ -143,8 +133,7 @@ LRESULT CHyperLink::OnCtlColor(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CHyperLink::OnSetCursor(WPARAM, LPARAM) {
-    if (m_hHandCursor == nullptr)
-        return FALSE;
+    if (m_hHandCursor == nullptr) return FALSE;
     ::SetCursor(m_hHandCursor);
     return TRUE;
 }
@@ -152,8 +141,7 @@ LRESULT CHyperLink::OnSetCursor(WPARAM, LPARAM) {
 LRESULT CHyperLink::OnMouseMove(WPARAM, LPARAM) {
     if (!m_IsHovering) {
         m_IsHovering = TRUE;
-        if (m_UnderlineMode == -1)
-            SetFont(m_UnderlinedFont, TRUE);
+        if (m_UnderlineMode == -1) SetFont(m_UnderlinedFont, TRUE);
         Invalidate(TRUE);
         SetTimer(static_cast<UINT_PTR>(m_HoverTimerId), kHoverPeriodMs);
     }
@@ -169,8 +157,7 @@ LRESULT CHyperLink::OnTimer(WPARAM, LPARAM) {
     if (!::PtInRect(&client, point)) {
         m_IsHovering = FALSE;
         KillTimer(static_cast<UINT_PTR>(m_HoverTimerId));
-        if (m_UnderlineMode != 1)
-            SetFont(m_PlainFont, TRUE);
+        if (m_UnderlineMode != 1) SetFont(m_PlainFont, TRUE);
         client.bottom += kLeaveRepaintMargin;
         InvalidateRect(&client, TRUE);
     }
@@ -208,8 +195,7 @@ bool CHyperLink::ShowsFocus() const {
 }
 
 LRESULT CHyperLink::OnPaint(WPARAM, LPARAM) {
-    if (!ShowsFocus())
-        return Default();
+    if (!ShowsFocus()) return Default();
     // The label paints itself into the paint context, so the rectangle is drawn
     // over exactly what was just painted and never toggled twice.
     PAINTSTRUCT paint;
@@ -231,15 +217,13 @@ LRESULT CHyperLink::OnFocusCueChanged(WPARAM, LPARAM) {
 // default command.
 LRESULT CHyperLink::OnGetDlgCode(WPARAM wParam, LPARAM lParam) {
     LRESULT code = Default();
-    if (wParam == VK_RETURN && lParam != 0)
-        code |= DLGC_WANTMESSAGE;
+    if (wParam == VK_RETURN && lParam != 0) code |= DLGC_WANTMESSAGE;
     return code;
 }
 
 LRESULT CHyperLink::OnKeyDown(WPARAM wParam, LPARAM lParam) {
     const bool repeated = (lParam & (1 << 30)) != 0;  // a held key opens the link once
-    if ((wParam != VK_RETURN && wParam != VK_SPACE) || repeated)
-        return Default();
+    if ((wParam != VK_RETURN && wParam != VK_SPACE) || repeated) return Default();
     Follow();
     return 0;
 }
@@ -247,20 +231,16 @@ LRESULT CHyperLink::OnKeyDown(WPARAM wParam, LPARAM lParam) {
 LONG CHyperLink::ReadClassesRootDefault(HKEY root, const wchar_t* subKey, wchar_t* out, size_t outCapacity) {
     HKEY key = nullptr;
     LONG status = ::RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, &key);
-    if (status != ERROR_SUCCESS)
-        return status;
+    if (status != ERROR_SUCCESS) return status;
     wchar_t value[MAX_PATH] = {};
     LONG size = sizeof(value);
     status = ::RegQueryValueW(key, nullptr, value, &size);
     ::RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return status;
+    if (status != ERROR_SUCCESS) return status;
     // The stored string need not carry its own terminator.
     size_t length = wcsnlen(value, MAX_PATH);
-    if (length == MAX_PATH)
-        return ERROR_MORE_DATA;
-    if (length + 1 > outCapacity)
-        return ERROR_INSUFFICIENT_BUFFER;
+    if (length == MAX_PATH) return ERROR_MORE_DATA;
+    if (length + 1 > outCapacity) return ERROR_INSUFFICIENT_BUFFER;
     wmemcpy(out, value, length + 1);
     return ERROR_SUCCESS;
 }
@@ -268,8 +248,7 @@ LONG CHyperLink::ReadClassesRootDefault(HKEY root, const wchar_t* subKey, wchar_
 LONG CHyperLink::BuildFallbackCommand(const std::wstring& target, wchar_t (&command)[kCommandCapacity]) {
     command[0] = L'\0';
     LONG status = ReadClassesRootDefault(HKEY_CLASSES_ROOT, L".htm", command, kCommandCapacity);
-    if (status != ERROR_SUCCESS)
-        return status;
+    if (status != ERROR_SUCCESS) return status;
 
     static const wchar_t kOpenCommand[] = L"\\shell\\open\\command";
     size_t length = wcslen(command);
@@ -285,10 +264,8 @@ LONG CHyperLink::BuildFallbackCommand(const std::wstring& target, wchar_t (&comm
     }
 
     wchar_t* placeholder = wcsstr(command, L"\"%1\"");
-    if (placeholder == nullptr)
-        placeholder = wcsstr(command, L"%1");
-    if (placeholder != nullptr)
-        *placeholder = L'\0';
+    if (placeholder == nullptr) placeholder = wcsstr(command, L"%1");
+    if (placeholder != nullptr) *placeholder = L'\0';
 
     length = wcslen(command);
     if (length + 1 + target.size() + 1 > kCommandCapacity) {
@@ -303,19 +280,15 @@ LONG CHyperLink::BuildFallbackCommand(const std::wstring& target, wchar_t (&comm
 int CHyperLink::OpenTarget(const std::wstring& target, int showCommand) {
     int result = static_cast<int>(reinterpret_cast<INT_PTR>(
         ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, showCommand)));
-    if (Opened(result))
-        return result;
+    if (Opened(result)) return result;
 
     wchar_t command[kCommandCapacity];
     LONG status = BuildFallbackCommand(target, command);
-    if (status == ERROR_INSUFFICIENT_BUFFER)
-        return SE_ERR_OOM;
-    if (status != ERROR_SUCCESS)
-        return result;
+    if (status == ERROR_INSUFFICIENT_BUFFER) return SE_ERR_OOM;
+    if (status != ERROR_SUCCESS) return result;
 
     int bytes = ::WideCharToMultiByte(CP_ACP, 0, command, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return result;
+    if (bytes <= 0) return result;
     std::vector<char> narrow(static_cast<size_t>(bytes));
     ::WideCharToMultiByte(CP_ACP, 0, command, -1, narrow.data(), bytes, nullptr, nullptr);
     return static_cast<int>(::WinExec(narrow.data(), static_cast<UINT>(showCommand)));
@@ -329,7 +302,9 @@ std::wstring CHyperLink::OpenErrorText(int code) {
     case SE_ERR_PNF: text = L"The specified path was not found."; break;
     case SE_ERR_ACCESSDENIED: text = L"The operating system denied\naccess to the specified file."; break;
     case SE_ERR_OOM: text = L"There was not enough memory to complete the operation."; break;
-    case ERROR_BAD_FORMAT: text = L"The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."; break;
+    case ERROR_BAD_FORMAT:
+        text = L"The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).";
+        break;
     case SE_ERR_SHARE: text = L"A sharing violation occurred. "; break;
     case SE_ERR_ASSOCINCOMPLETE: text = L"The filename association is\nincomplete or invalid."; break;
     case SE_ERR_DDETIMEOUT:
@@ -337,15 +312,18 @@ std::wstring CHyperLink::OpenErrorText(int code) {
         break;
     case SE_ERR_DDEFAIL: text = L"The DDE transaction failed."; break;
     case SE_ERR_DDEBUSY:
-        text = L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed.";
+        text =
+            L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
+            L"processed.";
         break;
-    case SE_ERR_NOASSOC: text = L"There is no application associated\nwith the given filename extension."; break;
+    case SE_ERR_NOASSOC:
+        text = L"There is no application associated\nwith the given filename extension.";
+        break;
     case SE_ERR_DLLNOTFOUND: text = L"The specified dynamic-link library was not found."; break;
     default: break;
     }
     std::wstring message = L"Unable to open hyperlink:\n\n";
-    if (text != nullptr)
-        return message + text;
+    if (text != nullptr) return message + text;
     wchar_t unknown[64];
     swprintf(unknown, 64, L"Unknown Error (%d) occurred.", code);
     return message + unknown;

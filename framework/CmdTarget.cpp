@@ -6,10 +6,8 @@ const MessageMap* CCmdTarget::GetMessageMap() const {
 }
 
 static bool Matches(const MessageEntry& entry, UINT message, WPARAM wParam) {
-    if (entry.message != message)
-        return false;
-    if ((message & ~kReflect) != WM_COMMAND)
-        return true;
+    if (entry.message != message) return false;
+    if ((message & ~kReflect) != WM_COMMAND) return true;
     return entry.code == HIWORD(wParam) && (entry.id == 0 || entry.id == LOWORD(wParam));
 }
 

@@ -1,8 +1,7 @@
 #include "Dialog.h"
 
 bool DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
-    if (control.m_hWnd != nullptr)
-        return true;
+    if (control.m_hWnd != nullptr) return true;
     return control.SubclassDlgItem(id, pDX->m_pDlgWnd);
 }
 
@@ -36,8 +35,7 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-    if (UpdateData(true))
-        EndDialog(IDOK);
+    if (UpdateData(true)) EndDialog(IDOK);
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
@@ -57,11 +55,9 @@ LRESULT CDialog::OnCancelCommand(WPARAM, LPARAM) {
 // The dialog's own procedure only attaches the object; from then on the window
 // procedure is ours and the system's dialog procedure is the default.
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam) {
-    if (message != WM_INITDIALOG)
-        return FALSE;
+    if (message != WM_INITDIALOG) return FALSE;
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
-    if (dialog == nullptr || !dialog->Hook(hWnd))
-        return TRUE;
+    if (dialog == nullptr || !dialog->Hook(hWnd)) return TRUE;
     try {
         return dialog->OnInitDialog();
     } catch (...) {

@@ -11,7 +11,6 @@ bool CFont::GetLogFont(LOGFONTW* logFont) const {
 }
 
 void CFont::DeleteObject() {
-    if (m_hFont != nullptr)
-        ::DeleteObject(m_hFont);
+    if (m_hFont != nullptr) ::DeleteObject(m_hFont);
     m_hFont = nullptr;
 }

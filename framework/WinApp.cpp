@@ -12,8 +12,7 @@ CWinApp::CWinApp() {
 }
 
 CWinApp::~CWinApp() {
-    if (s_pApp == this)
-        s_pApp = nullptr;
+    if (s_pApp == this) s_pApp = nullptr;
 }
 
 CWinApp* AfxGetApp() { return s_pApp; }
@@ -39,13 +38,11 @@ int CWinApp::Run() {
 
 void CWinApp::BeginWaitCursor() {
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    if (s_WaitCount++ == 0)
-        s_hRestoreCursor = previous;
+    if (s_WaitCount++ == 0) s_hRestoreCursor = previous;
 }
 
 void CWinApp::EndWaitCursor() {
-    if (s_WaitCount == 0)
-        return;
+    if (s_WaitCount == 0) return;
     if (--s_WaitCount == 0) {
         ::SetCursor(s_hRestoreCursor);
         s_hRestoreCursor = nullptr;
@@ -57,11 +54,9 @@ std::wstring AfxGetAppName() {
     DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring name(path, length < MAX_PATH ? length : MAX_PATH);
     size_t slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos)
-        name.erase(0, slash + 1);
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
     size_t dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos && dot != 0)
-        name.erase(dot);
+    if (dot != std::wstring::npos && dot != 0) name.erase(dot);
     return name;
 }
 
@@ -83,13 +78,11 @@ void AfxThrowMemoryException() { throw CMemoryException(); }
 // it comes later in the link than our library); programs with main() ignore it.
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
     CWinApp* app = AfxGetApp();
-    if (app == nullptr)
-        return 1;
+    if (app == nullptr) return 1;
     app->m_hInstance = hInstance;
     // No C++ exception leaves the entry point either.
     try {
-        if (!app->InitInstance())
-            return app->ExitInstance();
+        if (!app->InitInstance()) return app->ExitInstance();
         return app->Run();
     } catch (...) {
         return 1;

@@ -13,8 +13,7 @@ public:
     CComPtr& operator=(const CComPtr&) = delete;
     ~CComPtr() { Reset(); }
 
-    void Reset()
-    {
+    void Reset() {
         if (m_p != nullptr) {
             m_p->Release();
             m_p = nullptr;
@@ -24,15 +23,13 @@ public:
     T* operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
     // Out parameter for APIs that return a new reference; drops any old one first.
-    T** Receive()
-    {
+    T** Receive() {
         Reset();
         return &m_p;
     }
     void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
     // Hands the reference to the caller.
-    T* Detach()
-    {
+    T* Detach() {
         T* p = m_p;
         m_p = nullptr;
         return p;
@@ -49,8 +46,7 @@ public:
     CBstr& operator=(const CBstr&) = delete;
     ~CBstr() { SysFreeString(m_bstr); }
     BSTR Get() const { return m_bstr; }
-    void Attach(BSTR b)
-    {
+    void Attach(BSTR b) {
         SysFreeString(m_bstr);
         m_bstr = b;
     }

@@ -10,14 +10,12 @@
 #include <shlguid.h>
 #include <shobjidl.h>
 
-HRESULT GetDesktopShellView(REFIID iid, void** object)
-{
+HRESULT GetDesktopShellView(REFIID iid, void** object) {
     *object = nullptr;
     CComPtr<IShellWindows> windows;
-    HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
-                                  windows.ReceiveVoid());
-    if (hr != S_OK)
-        return hr;
+    HRESULT hr =
+        CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows, windows.ReceiveVoid());
+    if (hr != S_OK) return hr;
 
     CVariant location;
     location.Ref().vt = VT_I4;
@@ -27,8 +25,7 @@ HRESULT GetDesktopShellView(REFIID iid, void** object)
     CComPtr<IDispatch> dispatch;
     hr = windows->FindWindowSW(location.Get(), root.Get(), SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                                dispatch.Receive());
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
 
     CComPtr<IServiceProvider> provider;
     if (!dispatch || dispatch->QueryInterface(IID_IServiceProvider, provider.ReceiveVoid()) != S_OK ||
@@ -37,55 +34,45 @@ HRESULT GetDesktopShellView(REFIID iid, void** object)
 
     CComPtr<IShellBrowser> browser;
     hr = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.ReceiveVoid());
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
 
     CComPtr<IShellView> view;
     hr = browser->QueryActiveShellView(view.Receive());
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     return view->QueryInterface(iid, object);
 }
 
-HRESULT GetDesktopViewObject(REFIID iid, void** object)
-{
+HRESULT GetDesktopViewObject(REFIID iid, void** object) {
     *object = nullptr;
     CComPtr<IShellView> view;
     HRESULT hr = GetDesktopShellView(IID_IShellView, view.ReceiveVoid());
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     CComPtr<IDispatch> background;
     hr = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.ReceiveVoid());
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     return background->QueryInterface(iid, object);
 }
 
 namespace {
 
 // A VT_BSTR copy of text; a null text stays a null BSTR.
-void SetBstrVariant(CVariant& variant, const wchar_t* text)
-{
+void SetBstrVariant(CVariant& variant, const wchar_t* text) {
     BSTR copy = SysAllocString(text);
-    if (text != nullptr && copy == nullptr)
-        throw CSystemOutOfMemory();
+    if (text != nullptr && copy == nullptr) throw CSystemOutOfMemory();
     variant.Ref().vt = VT_BSTR;
     variant.Ref().bstrVal = copy;
 }
 
-} // namespace
+}  // namespace
 
 HRESULT ShellExecuteViaDesktop(const wchar_t* file, const wchar_t* arguments, const wchar_t* directory,
-                               const wchar_t* verb, int showCommand)
-{
+                               const wchar_t* verb, int showCommand) {
     CComPtr<IShellFolderViewDual> folderView;
     HRESULT hr = GetDesktopViewObject(IID_IShellFolderViewDual, folderView.ReceiveVoid());
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     CComPtr<IDispatch> application;
     hr = folderView->get_Application(application.Receive());
-    if (hr != S_OK)
-        return hr;
+    if (hr != S_OK) return hr;
     CComPtr<IShellDispatch2> shell;
     if (!application || application->QueryInterface(IID_IShellDispatch2, shell.ReceiveVoid()) != S_OK ||
         !shell)
@@ -102,8 +89,7 @@ HRESULT ShellExecuteViaDesktop(const wchar_t* file, const wchar_t* arguments, co
     SetBstrVariant(args, arguments);
     CBstr fileName;
     fileName.Attach(SysAllocString(file));
-    if (file != nullptr && fileName.Get() == nullptr)
-        throw CSystemOutOfMemory();
+    if (file != nullptr && fileName.Get() == nullptr) throw CSystemOutOfMemory();
 
     // The holders free the BSTR and clear the VARIANTs after the call.
     return shell->ShellExecute(fileName.Get(), args.Ref(), folder.Ref(), operation.Ref(), show.Ref());

@@ -6,8 +6,8 @@
 // LocalSystem, Administrators, Users, Authenticated Users, in this order.
 extern const WELL_KNOWN_SID_TYPE kFolderAccessSids[4];
 
-constexpr DWORD kFolderFullAccessMask = 0x001F01FF;                         // FILE_ALL_ACCESS
-constexpr BYTE kFolderInheritFlags = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE; // 3
+constexpr DWORD kFolderFullAccessMask = 0x001F01FF;                               // FILE_ALL_ACCESS
+constexpr BYTE kFolderInheritFlags = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;  // 3
 constexpr DWORD kFolderAclBufferSize = 200;
 constexpr DWORD kSidBufferSize = 200;
 
@@ -19,8 +19,8 @@ using SidBuffer = DWORD[kSidBufferSize / sizeof(DWORD)];
 // buffer: one entry per known well-known type in array order (types unknown to
 // this system are skipped), then one for extraSid when given. Returns 0 or the
 // failing call's error; entries that do not fit are an error, never an overrun.
-DWORD BuildFolderAcl(FolderAclBuffer& acl, const WELL_KNOWN_SID_TYPE* sidTypes, DWORD count,
-                     PSID extraSid, DWORD accessMask, BYTE aceFlags);
+DWORD BuildFolderAcl(FolderAclBuffer& acl, const WELL_KNOWN_SID_TYPE* sidTypes, DWORD count, PSID extraSid,
+                     DWORD accessMask, BYTE aceFlags);
 
 // Replaces the folder's whole DACL with the list BuildFolderAcl makes.
 DWORD SetFolderAccess(const wchar_t* folderPath, const WELL_KNOWN_SID_TYPE* sidTypes, DWORD count,

@@ -8,8 +8,7 @@ public:
     explicit cHandle(HANDLE h) : m_hHandle(h) {}
     cHandle(const cHandle&) = delete;
     cHandle& operator=(const cHandle&) = delete;
-    virtual ~cHandle()
-    {
+    virtual ~cHandle() {
         if (m_hHandle != nullptr) {
             CloseHandle(m_hHandle);
             m_hHandle = nullptr;

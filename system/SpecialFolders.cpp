@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-std::wstring GetSpecialFolderPath(int csidl)
-{
+std::wstring GetSpecialFolderPath(int csidl) {
     wchar_t path[MAX_PATH];
     path[0] = L'\0';
     PIDLIST_ABSOLUTE items = nullptr;
@@ -19,10 +18,8 @@ std::wstring GetSpecialFolderPath(int csidl)
     return AddTrailingBackslash(path);
 }
 
-std::wstring AddTrailingBackslash(const wchar_t* text)
-{
+std::wstring AddTrailingBackslash(const wchar_t* text) {
     std::wstring result = text != nullptr ? text : L"";
-    if (!result.empty() && result.back() != L'\\')
-        result += L'\\';
+    if (!result.empty() && result.back() != L'\\') result += L'\\';
     return result;
 }

@@ -29,20 +29,17 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: {
         // Static children, so a test can read the texts back with GetWindowText.
         HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        HWND name = CreateWindowExW(0, L"STATIC", L"Vantrelle", WS_CHILD | WS_VISIBLE | SS_LEFT, 16,
-                                    16, 400, 20, hWnd, reinterpret_cast<HMENU>(1), nullptr, nullptr);
+        HWND name = CreateWindowExW(0, L"STATIC", L"Vantrelle", WS_CHILD | WS_VISIBLE | SS_LEFT, 16, 16, 400,
+                                    20, hWnd, reinterpret_cast<HMENU>(1), nullptr, nullptr);
         std::wstring folder = OwnFolder();
-        HWND dir = CreateWindowExW(0, L"STATIC", folder.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 16,
-                                   44, 400, 20, hWnd, reinterpret_cast<HMENU>(2), nullptr, nullptr);
+        HWND dir = CreateWindowExW(0, L"STATIC", folder.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 16, 44, 400,
+                                   20, hWnd, reinterpret_cast<HMENU>(2), nullptr, nullptr);
         SendMessageW(name, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         SendMessageW(dir, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         return 0;
     }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hWnd, msg, wParam, lParam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hWnd, msg, wParam, lParam);
     }
 }
 
@@ -58,8 +55,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nCmdShow) {
     wc.lpszClassName = kClassName;
     if (!RegisterClassExW(&wc)) return 1;
 
-    HWND hWnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 460, 140, nullptr, nullptr, hInstance, nullptr);
+    HWND hWnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 460,
+                                140, nullptr, nullptr, hInstance, nullptr);
     if (!hWnd) return 1;
     ShowWindow(hWnd, nCmdShow);
     UpdateWindow(hWnd);

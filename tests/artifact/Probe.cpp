@@ -24,8 +24,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
 
     HBITMAP bitmap = LoadBitmapW(hInstance, MAKEINTRESOURCEW(IDB_PICTURE));
     BITMAP info = {};
-    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth != 83 ||
-        info.bmHeight != 92)
+    if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth != 83 || info.bmHeight != 92)
         ++failures;
     if (bitmap) DeleteObject(bitmap);
 

@@ -28,7 +28,8 @@ TEST_F(Dialog, ShowsTitleFolderAndPicture) {
     SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, pf);
     EXPECT_EQ(std::wstring(pf) + L"\\Vantrelle", Driver::ControlText(dlg, 106)) << "no trailing backslash";
     // The installer is a 32-bit program: on 64-bit Windows it installs into the 32-bit Program Files.
-    EXPECT_EQ(sizeof(void*) == 4, Driver::ControlText(dlg, 106).find(L"\\Program Files (x86)\\") != std::wstring::npos);
+    EXPECT_EQ(sizeof(void*) == 4,
+              Driver::ControlText(dlg, 106).find(L"\\Program Files (x86)\\") != std::wstring::npos);
     EXPECT_EQ(L"I&nstall / Update", Driver::ControlText(dlg, 104));
     RECT r;
     GetWindowRect(GetDlgItem(dlg, 108), &r);
@@ -95,8 +96,8 @@ TEST_F(Dialog, EnterDoesNothingAndEscapeEnds) {
 
 TEST_F(Dialog, ComesToTheFrontAfterOneSecond) {
     // Another window takes the front; the one-shot timer brings the dialog back once.
-    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
     Sleep(1600);
     MSG m;

@@ -73,7 +73,8 @@ void CInstallerProcess::Kill() {
 std::wstring WindowText(HWND hwnd) {
     wchar_t buf[2048] = {};
     // WM_GETTEXT works across processes where GetWindowText would not for controls.
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
     return buf;
 }
 
@@ -182,7 +183,8 @@ bool SaveScreenshot(HWND hwnd, const std::wstring& path) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (f != INVALID_HANDLE_VALUE) {
         DWORD n;
-        ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
+        ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) &&
+             WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
              WriteFile(f, bits, size, &n, nullptr);
         CloseHandle(f);
     }

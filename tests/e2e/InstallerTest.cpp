@@ -13,8 +13,8 @@
 
 namespace {
 
-const wchar_t kInstaller[] = VANTRELLE_INSTALLER;   // Windows path of Installer.exe
-const wchar_t kPayloadTree[] = VANTRELLE_PAYLOAD;   // the staged tree it carries
+const wchar_t kInstaller[] = VANTRELLE_INSTALLER;  // Windows path of Installer.exe
+const wchar_t kPayloadTree[] = VANTRELLE_PAYLOAD;  // the staged tree it carries
 const wchar_t kKey[] = L"Software\\Tollanby\\Vantrelle";
 const wchar_t kSuccessText[] =
     L"Vantrelle has been installed successfully.\nA shortcut has been created in the start menu.";
@@ -41,7 +41,8 @@ bool InSystemFolder(const std::wstring& path) {
     GetSystemDirectoryW(system, MAX_PATH);
     if (k32Bit) GetSystemWow64DirectoryW(wow64, MAX_PATH);
     std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-    return !path.empty() && (_wcsicmp(folder.c_str(), system) == 0 || (k32Bit && _wcsicmp(folder.c_str(), wow64) == 0));
+    return !path.empty() &&
+           (_wcsicmp(folder.c_str(), system) == 0 || (k32Bit && _wcsicmp(folder.c_str(), wow64) == 0));
 }
 
 bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -53,7 +54,8 @@ std::wstring SystemText(DWORD code) {
 }
 
 std::string ReadAll(const std::wstring& p) {
-    HANDLE f = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE f = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return "<missing>";
     std::string s;
     char buf[65536];
@@ -97,8 +99,10 @@ void ListTree(const std::wstring& root, const std::wstring& rel, std::vector<std
     do {
         std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListTree(root, rel + name + L"\\", out);
-        else out->push_back(rel + name);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListTree(root, rel + name + L"\\", out);
+        else
+            out->push_back(rel + name);
     } while (FindNextFileW(h, &fd));
     FindClose(h);
 }
@@ -109,8 +113,8 @@ void ListTree(const std::wstring& root, const std::wstring& rel, std::vector<std
 // a Unix program too, without a process to wait for, so the result is awaited.
 std::wstring UnixPath(const std::wstring& path) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     char* unixPath = toUnix ? toUnix(path.c_str()) : nullptr;
     std::string s = unixPath ? unixPath : "";
     HeapFree(GetProcessHeap(), 0, unixPath);
@@ -126,7 +130,8 @@ void SetLink(const std::wstring& path, const std::wstring& target) {
     ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    for (int i = 0; i < 100 && (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) != target.empty(); ++i)
+    for (int i = 0;
+         i < 100 && (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) != target.empty(); ++i)
         Sleep(100);
     DWORD attributes = GetFileAttributesW(path.c_str());
     ASSERT_EQ(target.empty() ? INVALID_FILE_ATTRIBUTES : 0x410u, attributes) << command.c_str();
@@ -216,7 +221,8 @@ TEST_F(Installer, FirstInstallation) {
 
     std::wstring link = SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk";
     IShellLinkW* sl = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&sl));
+    ASSERT_EQ(S_OK,
+              CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&sl));
     IPersistFile* pf = nullptr;
     ASSERT_EQ(S_OK, sl->QueryInterface(IID_IPersistFile, (void**)&pf));
     ASSERT_EQ(S_OK, pf->Load(link.c_str(), STGM_READ));
@@ -231,7 +237,8 @@ TEST_F(Installer, FirstInstallation) {
     DWORD v = 0;
     EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v, kOwnView));
     EXPECT_EQ(53u, v);
-    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v, kOtherView)) << "the other width's registry view";
+    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v, kOtherView))
+        << "the other width's registry view";
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
     EXPECT_EQ(11u, v);
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"UpdateCheck", &v));
@@ -251,7 +258,8 @@ TEST_F(Installer, RefusesANewerVersionAndChangesNothing) {
         WriteAll(dir + L"Help.chm", "newer help");
         SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", newer);
         Outcome o = Install();
-        ExpectFailureKeepsDialog(o, L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.");
+        ExpectFailureKeepsDialog(
+            o, L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.");
         EXPECT_EQ("newer build", ReadAll(dir + L"Vantrelle.exe"));
         EXPECT_EQ("newer help", ReadAll(dir + L"Help.chm"));
         EXPECT_FALSE(Exists(dir + L"ECU"));
@@ -271,7 +279,8 @@ TEST_F(Installer, RunningVantrelleIsRefused) {
     CreateDirectoryW(dir.c_str(), nullptr);
     WriteAll(dir + L"Vantrelle.exe", "running");
     // A running program holds its executable open without delete sharing.
-    HANDLE held = CreateFileW((dir + L"Vantrelle.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW((dir + L"Vantrelle.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Outcome o = Install();
     ExpectFailureKeepsDialog(o, L"Please close Vantrelle.");
@@ -284,7 +293,8 @@ TEST_F(Installer, OpenHelpFileIsRefused) {
     std::wstring dir = InstallDir();
     CreateDirectoryW(dir.c_str(), nullptr);
     WriteAll(dir + L"Help english.chm", "open");
-    HANDLE held = CreateFileW((dir + L"Help english.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW((dir + L"Help english.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     Outcome o = Install();
     ExpectFailureKeepsDialog(o, L"Please close the help file.");
     CloseHandle(held);
@@ -296,8 +306,8 @@ TEST_F(Installer, OpenHelpFileIsRefused) {
 
 TEST_F(Installer, UpdateOverAnOlderInstallation) {
     std::wstring dir = InstallDir();
-    for (const wchar_t* d : {L"", L"ECU", L"ECU\\Unit Beta", L"ECU\\Unit Gamma", L"Sound", L"Sound\\More", L"FlashMemory",
-                             L"Parameters"})
+    for (const wchar_t* d : {L"", L"ECU", L"ECU\\Unit Beta", L"ECU\\Unit Gamma", L"Sound", L"Sound\\More",
+                             L"FlashMemory", L"Parameters"})
         CreateDirectoryW((dir + d).c_str(), nullptr);
     SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
     WriteAll(dir + L"ECU\\Unit Beta\\beta.txt", "beta");
@@ -313,8 +323,10 @@ TEST_F(Installer, UpdateOverAnOlderInstallation) {
     ListTree(kPayloadTree, L"", &files);
     std::wstring topSound, moreSound;
     for (auto& f : files) {
-        if (f.rfind(L"Sound\\More\\", 0) == 0) moreSound = f;
-        else if (f.rfind(L"Sound\\", 0) == 0 && f.find(L'\\', 6) == std::wstring::npos) topSound = f;
+        if (f.rfind(L"Sound\\More\\", 0) == 0)
+            moreSound = f;
+        else if (f.rfind(L"Sound\\", 0) == 0 && f.find(L'\\', 6) == std::wstring::npos)
+            topSound = f;
     }
     ASSERT_FALSE(topSound.empty());
     ASSERT_FALSE(moreSound.empty());
@@ -327,10 +339,12 @@ TEST_F(Installer, UpdateOverAnOlderInstallation) {
 
     // Another program holds an installed file open without write sharing: the
     // run names that file and the reason, records nothing, and the next run updates.
-    HANDLE held = CreateFileW((dir + moreSound).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW((dir + moreSound).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Outcome o = Install();
-    ExpectFailureKeepsDialog(o, (dir + moreSound + L"\nError 32: " + SystemText(ERROR_SHARING_VIOLATION)).c_str());
+    ExpectFailureKeepsDialog(
+        o, (dir + moreSound + L"\nError 32: " + SystemText(ERROR_SHARING_VIOLATION)).c_str());
     DWORD v = 0;
     EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
     EXPECT_EQ(52u, v);
@@ -413,7 +427,8 @@ TEST_F(Installer, PlantedDllsBesideTheInstallerAreNotLoaded) {
     std::wstring installer = folder + L"Installer.exe";
     ASSERT_TRUE(CopyFileW(kInstaller, installer.c_str(), FALSE));
     for (const wchar_t* name : planted) {
-        ASSERT_NE(nullptr, wcsstr(overrides, name)) << name << " is not looked up native-first: " << overrides;
+        ASSERT_NE(nullptr, wcsstr(overrides, name))
+            << name << " is not looked up native-first: " << overrides;
         ASSERT_TRUE(CopyFileW(VANTRELLE_PLANTED_DLL, (folder + name + L".dll").c_str(), FALSE)) << name;
     }
     Outcome o = Install(installer.c_str(), folder);
@@ -427,7 +442,8 @@ TEST_F(Installer, PlantedDllsBesideTheInstallerAreNotLoaded) {
 TEST_F(Installer, DamagedPayloadFails) {
     // And an installer for which Wine's built-in Cabinet.dll is disabled.
     const wchar_t kDamaged[] =
-        L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the installer.";
+        L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the "
+        L"installer.";
     const wchar_t kNoCabinet[] = L"Software\\Wine\\AppDefaults\\Installer.exe";
     const struct {
         const wchar_t* installer;
@@ -441,7 +457,8 @@ TEST_F(Installer, DamagedPayloadFails) {
     };
     for (const auto& c : cases) {
         if (!c.cabinetDll) {
-            ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, (kNoCabinet + std::wstring(L"\\DllOverrides")).c_str(),
+            ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER,
+                                                     (kNoCabinet + std::wstring(L"\\DllOverrides")).c_str(),
                                                      L"cabinet", REG_SZ, L"", sizeof(wchar_t)));
         }
         Outcome o = Install(c.installer);
@@ -484,7 +501,8 @@ TEST_F(Installer, FullVolumeThenRetry) {
     o = Install();
     EXPECT_EQ(kSuccessText, o.box.text);
     EXPECT_TRUE(o.exited);
-    for (const std::wstring& f : files) EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
+    for (const std::wstring& f : files)
+        EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
     EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
     EXPECT_EQ(53u, v);
 }
@@ -529,14 +547,19 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
         RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
 
         Outcome o = Install();
-        ExpectFailureKeepsDialog(o, (dir + linked + L"\nThis is a link to another place, and the installer does not work "
-                                     L"through links in the folders it installs into.\nPlease remove the link, then run "
-                                     L"the installer again.").c_str());
+        ExpectFailureKeepsDialog(
+            o, (dir + linked +
+                L"\nThis is a link to another place, and the installer does not work "
+                L"through links in the folders it installs into.\nPlease remove the link, then run "
+                L"the installer again.")
+                   .c_str());
         std::vector<std::wstring> after;
         ListTree(victim, L"", &after);
         EXPECT_EQ(before, after) << "no file added to or deleted from the link's target";
-        for (const std::wstring& name : after) EXPECT_EQ("the target's own", ReadAll(victim + name)) << name.c_str();
-        EXPECT_EQ("the user's change", ReadAll(dir + L"Convert\\Units.csv")) << "nothing written before the check";
+        for (const std::wstring& name : after)
+            EXPECT_EQ("the target's own", ReadAll(victim + name)) << name.c_str();
+        EXPECT_EQ("the user's change", ReadAll(dir + L"Convert\\Units.csv"))
+            << "nothing written before the check";
         DWORD v = 0;
         EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v) && v == 52) << v;
 
@@ -545,7 +568,8 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
         o = Install();
         EXPECT_EQ(kSuccessText, o.box.text);
         EXPECT_TRUE(o.exited);
-        for (const std::wstring& f : files) EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
+        for (const std::wstring& f : files)
+            EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
         closeVantrelle();
     }
 }

@@ -8,7 +8,8 @@
 namespace {
 std::string Narrow(const std::wstring& w) {
     std::string s;
-    for (wchar_t c : w) s += c == L'\n' ? std::string("\\n") : c < 128 ? std::string(1, char(c)) : std::string("?");
+    for (wchar_t c : w)
+        s += c == L'\n' ? std::string("\\n") : c < 128 ? std::string(1, char(c)) : std::string("?");
     return s;
 }
 
@@ -44,12 +45,14 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(300);
     Step("dialog appeared", "\"" + Narrow(Driver::WindowText(dlg)) + "\"");
     Step("install directory shown", Narrow(Driver::ControlText(dlg, 106)));
-    Step("install button", Driver::IsControlEnabled(dlg, 104) ? "enabled" : "disabled until the box is ticked");
+    Step("install button",
+         Driver::IsControlEnabled(dlg, 104) ? "enabled" : "disabled until the box is ticked");
     Driver::SaveScreenshot(dlg, shots + L"\\1-dialog.bmp");
 
     Driver::Click(dlg, 105);
     Sleep(300);
-    Step("ticked the terms box", Driver::IsControlEnabled(dlg, 104) ? "install button enabled" : "button STILL DISABLED");
+    Step("ticked the terms box",
+         Driver::IsControlEnabled(dlg, 104) ? "install button enabled" : "button STILL DISABLED");
     Driver::SaveScreenshot(dlg, shots + L"\\2-ticked.bmp");
 
     Driver::Click(dlg, 104);

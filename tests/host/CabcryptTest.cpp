@@ -106,7 +106,8 @@ TEST_F(Cabcrypt, ErrorsExit2WithOneLineAndNoOutput) {
     std::string err;
     EXPECT_EQ(2, Run("seal " + P("plain.cab") + " " + P("nodir/out"), &err));
     EXPECT_FALSE(fs::exists(dir / "nodir"));
-    for (auto& e : fs::directory_iterator(dir)) EXPECT_EQ(std::string::npos, e.path().filename().string().find("tmp"));
+    for (auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(std::string::npos, e.path().filename().string().find("tmp"));
     // A 72-byte key is the longest allowed.
     EXPECT_EQ(0, Run("seal --key " + std::string(144, 'a') + " " + P("plain.cab") + " " + P("out")));
 }
@@ -123,7 +124,8 @@ TEST_F(Cabcrypt, PackMakesAContainerOfTheWholeTree) {
     std::string extract = "mkdir -p " + P("out") + " && cd " + P("out") + " && gcab -x " + P("payload.cab");
     ASSERT_EQ(0, std::system(extract.c_str()));
     EXPECT_EQ(Read(dir / "tree" / "Vantrelle.exe"), Read(dir / "out" / "Vantrelle.exe"));
-    EXPECT_EQ(Read(dir / "tree" / "Sound" / "More" / "b b.txt"), Read(dir / "out" / "Sound" / "More" / "b b.txt"));
+    EXPECT_EQ(Read(dir / "tree" / "Sound" / "More" / "b b.txt"),
+              Read(dir / "out" / "Sound" / "More" / "b b.txt"));
 }
 
 TEST_F(Cabcrypt, PackRefusesNamesWindowsCannotStoreAndSaysWhich) {
@@ -154,7 +156,8 @@ TEST_F(Cabcrypt, PackSaysSoWhenGcabIsMissing) {
 TEST(TreeNames, StorableAndNot) {
     EXPECT_EQ("", Cabinet::CheckStorableName("Vantrelle.exe"));
     EXPECT_EQ("", Cabinet::CheckStorableName("Sound/More/Ding dong.wav"));
-    EXPECT_EQ("", Cabinet::CheckStorableName("Translation/Fran\xC3\xA7" "ais.txt"));
+    EXPECT_EQ("", Cabinet::CheckStorableName("Translation/Fran\xC3\xA7"
+                                             "ais.txt"));
     EXPECT_EQ("", Cabinet::CheckStorableName("CONSOLE.txt"));  // only the exact device names are reserved
     EXPECT_NE("", Cabinet::CheckStorableName("/etc/passwd"));
     EXPECT_NE("", Cabinet::CheckStorableName("a/../../b"));

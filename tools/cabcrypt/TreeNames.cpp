@@ -13,11 +13,16 @@ bool IsValidUtf8(const std::string& s) {
     while (i < s.size()) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         size_t extra;
-        if (c < 0x80) extra = 0;
-        else if ((c >> 5) == 6) extra = 1;
-        else if ((c >> 4) == 14) extra = 2;
-        else if ((c >> 3) == 30) extra = 3;
-        else return false;
+        if (c < 0x80)
+            extra = 0;
+        else if ((c >> 5) == 6)
+            extra = 1;
+        else if ((c >> 4) == 14)
+            extra = 2;
+        else if ((c >> 3) == 30)
+            extra = 3;
+        else
+            return false;
         if (s.size() - i <= extra) return false;
         unsigned long cp = extra == 0 ? c : c & (0x3Fu >> extra);
         for (size_t k = 1; k <= extra; ++k) {
@@ -63,9 +68,11 @@ std::string CheckStorableName(const std::string& relative) {
             if (c == '\\') return "a backslash, which Windows reads as a folder separator";
             if (c == ':') return "a colon, which Windows reads as a drive or stream";
             if (std::string("<>\"|?*").find(static_cast<char>(c)) != std::string::npos)
-                return std::string("the character '") + static_cast<char>(c) + "', which Windows names cannot hold";
+                return std::string("the character '") + static_cast<char>(c) +
+                       "', which Windows names cannot hold";
         }
-        if (part.back() == '.' || part.back() == ' ') return "a name ending in a dot or blank, which Windows drops";
+        if (part.back() == '.' || part.back() == ' ')
+            return "a name ending in a dot or blank, which Windows drops";
         if (IsReservedDeviceName(part)) return "\"" + part + "\" is a reserved device name on Windows";
     }
     return "";

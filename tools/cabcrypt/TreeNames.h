@@ -6,4 +6,4 @@
 namespace Cabinet {
 // relative: '/'-separated path below the tree. Returns "" when storable, else why not.
 std::string CheckStorableName(const std::string& relative);
-}
+}  // namespace Cabinet

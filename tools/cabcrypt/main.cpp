@@ -101,9 +101,7 @@ void Open(const std::string& input, const std::string& output, const std::vector
     WriteAll(output, bytes);
 }
 
-bool GcabAvailable() {
-    return system("command -v gcab >/dev/null 2>&1") == 0;
-}
+bool GcabAvailable() { return system("command -v gcab >/dev/null 2>&1") == 0; }
 
 // Runs gcab inside the tree with relative names, so the cabinet stores paths
 // relative to the install folder.
@@ -130,10 +128,11 @@ void Pack(const std::string& tree, const std::string& output, const std::vector<
     std::error_code ec;
     if (!fs::is_directory(tree, ec)) Fail(tree + ": not a folder");
     std::vector<std::string> names;
-    for (auto it = fs::recursive_directory_iterator(tree, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(tree, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::string relative = fs::relative(it->path(), tree).generic_string();
-        if (it->is_symlink()) Fail(tree + ": \"" + relative + "\" is a symbolic link; only files and folders can be packed");
+        if (it->is_symlink())
+            Fail(tree + ": \"" + relative + "\" is a symbolic link; only files and folders can be packed");
         if (it->is_directory()) continue;
         if (!it->is_regular_file()) Fail(tree + ": \"" + relative + "\" is not a regular file");
         std::string why = Cabinet::CheckStorableName(relative);
@@ -143,7 +142,8 @@ void Pack(const std::string& tree, const std::string& output, const std::vector<
     if (ec) Fail(tree + ": cannot read: " + ec.message());
     if (names.empty()) Fail(tree + ": no files to pack");
     std::sort(names.begin(), names.end());
-    if (!GcabAvailable()) Fail("gcab is not installed (Debian package gcab); pack needs it to make the cabinet");
+    if (!GcabAvailable())
+        Fail("gcab is not installed (Debian package gcab); pack needs it to make the cabinet");
     std::string cab = fs::absolute(output).string() + ".cabcrypt-cab";
     try {
         RunGcab(tree, cab, names);
@@ -170,7 +170,8 @@ int main(int argc, char** argv) {
     }
     try {
         std::string command = args[0];
-        std::vector<unsigned char> key(Cabinet::kPayloadKey, Cabinet::kPayloadKey + Cabinet::kPayloadKeyLength);
+        std::vector<unsigned char> key(Cabinet::kPayloadKey,
+                                       Cabinet::kPayloadKey + Cabinet::kPayloadKeyLength);
         std::vector<std::string> operands;
         for (size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--help") {

@@ -86,7 +86,8 @@ void ReportPeak() {
     counters.cb = sizeof counters;
     if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof counters))
-        fwprintf(stderr, L"peak_private_bytes %llu\n", static_cast<unsigned long long>(counters.PeakPagefileUsage));
+        fwprintf(stderr, L"peak_private_bytes %llu\n",
+                 static_cast<unsigned long long>(counters.PeakPagefileUsage));
 }
 
 int Run(int argc, wchar_t** argv);
@@ -119,8 +120,7 @@ int Run(int argc, wchar_t** argv) {
         }
     }
     const int rest = argc - i;
-    if (resource ? rest != (memory ? 2 : 3) && rest != 3 : rest != (memory ? 1 : 2))
-        return Usage();
+    if (resource ? rest != (memory ? 2 : 3) && rest != 3 : rest != (memory ? 1 : 2)) return Usage();
 
     Cabinet::ExtractCallbacks callbacks{};
     callbacks.AfterCopy = AfterCopy;
@@ -133,8 +133,7 @@ int Run(int argc, wchar_t** argv) {
         if (!end || *end) return Usage();
         Cabinet::CExtractResource engine;
         if (!Prepare(engine, callbacks, key)) return Fail(engine);
-        Cabinet::CStrBufW target = memory ? Cabinet::CStrBufW(Cabinet::kMemoryTarget)
-                                          : FullPath(argv[i + 2]);
+        Cabinet::CStrBufW target = memory ? Cabinet::CStrBufW(Cabinet::kMemoryTarget) : FullPath(argv[i + 2]);
         if (!engine.ExtractResource(argv[i], static_cast<int32_t>(id), 10, target, &progress))
             return Fail(engine);
         if (memory) wprintf(L"total %u\n", engine.m_Memory.Length);
@@ -142,8 +141,7 @@ int Run(int argc, wchar_t** argv) {
     }
     Cabinet::CExtract engine;
     if (!Prepare(engine, callbacks, key)) return Fail(engine);
-    Cabinet::CStrBufW target =
-        memory ? Cabinet::CStrBufW(Cabinet::kMemoryTarget) : FullPath(argv[i + 1]);
+    Cabinet::CStrBufW target = memory ? Cabinet::CStrBufW(Cabinet::kMemoryTarget) : FullPath(argv[i + 1]);
     if (!engine.Extract(FullPath(argv[i]), target, &progress)) return Fail(engine);
     if (memory) wprintf(L"total %u\n", engine.m_Memory.Length);
     return 0;

@@ -119,7 +119,12 @@ TEST(Extract, RefusesWrongMagicForTheKeyState) {
     std::vector<unsigned char> sealed = ReadBytes(Cab(L"tree.cab"));
     SealContainer(sealed, kPayloadKey, kPayloadKeyLength);
     std::wstring sealedPath = Stash(L"refuse", sealed);
-    struct Case { std::wstring cab; bool key; int32_t code; const wchar_t* text; } cases[] = {
+    struct Case {
+        std::wstring cab;
+        bool key;
+        int32_t code;
+        const wchar_t* text;
+    } cases[] = {
         {Cab(L"tree.cab"), true, kErrorPlainWithKey, L"The cabinet is not sealed, but a key was given."},
         {sealedPath, false, kErrorSealedNoKey, L"The cabinet is sealed, but no key was given."},
         {Cab(L"notcab.bin"), false, kErrorNotACabinet, L"The file is not a cabinet."},
@@ -270,9 +275,9 @@ TEST(Extract, Utf8AndEightBitNames) {
 }
 
 TEST(Extract, RefusesNamesOutsideTheTarget) {
-    const char* names[] = {"..\\evil.txt", "\\rooted.txt", "/rooted.txt",  "C:evil.txt",
-                           "a\\..\\..\\e.t", "\\\\srv\\s\\e.t", "a/../../e.tx", "sub\\..",
-                           "x:stream",     "..",  "ok\\c:\\x.t"};
+    const char* names[] = {"..\\evil.txt",    "\\rooted.txt", "/rooted.txt", "C:evil.txt", "a\\..\\..\\e.t",
+                           "\\\\srv\\s\\e.t", "a/../../e.tx", "sub\\..",     "x:stream",   "..",
+                           "ok\\c:\\x.t"};
     for (const char* name : names) {
         std::string stored = name;
         if (stored.size() < 8) stored = stored + std::string(8 - stored.size(), '\0');
@@ -280,7 +285,9 @@ TEST(Extract, RefusesNamesOutsideTheTarget) {
         std::vector<unsigned char> cab = ReadBytes(Cab((L"evil-" + std::to_wstring(n) + L".cab").c_str()));
         ASSERT_FALSE(cab.empty()) << name;
         Rename(cab, std::string(n, 'x'), std::string(name) + std::string(n - strlen(name), ' '));
-        if (strlen(name) < n) cab[Find(cab, std::string(name) + std::string(n - strlen(name), ' ')).nameOffset + strlen(name)] = 0;
+        if (strlen(name) < n)
+            cab[Find(cab, std::string(name) + std::string(n - strlen(name), ' ')).nameOffset + strlen(name)] =
+                0;
         std::wstring outer = FreshDir(L"evil");
         std::wstring target = outer + L"in\\";
         CreateDirectoryW(target.c_str(), nullptr);
@@ -289,14 +296,16 @@ TEST(Extract, RefusesNamesOutsideTheTarget) {
         EXPECT_EQ(e.engine.m_Error.OwnCode, kErrorTargetFile) << name;
         EXPECT_EQ(e.engine.m_Error.OwnType, ERROR_INVALID_NAME) << name;
         EXPECT_TRUE(e.engine.CabinetIsDamaged()) << name;
-        EXPECT_EQ(std::wstring(e.engine.GetErrorText()),
-                  std::wstring(name, name + strlen(name)) + L"\nError 123: " + SystemText(ERROR_INVALID_NAME));
+        EXPECT_EQ(
+            std::wstring(e.engine.GetErrorText()),
+            std::wstring(name, name + strlen(name)) + L"\nError 123: " + SystemText(ERROR_INVALID_NAME));
         EXPECT_TRUE(e.rec.copied.empty());
         WIN32_FIND_DATAW fd;
         HANDLE h = FindFirstFileW((outer + L"*").c_str(), &fd);
         int entries = 0;
         if (h != INVALID_HANDLE_VALUE) {
-            do ++entries; while (FindNextFileW(h, &fd));
+            do ++entries;
+            while (FindNextFileW(h, &fd));
             FindClose(h);
         }
         EXPECT_EQ(entries, 3) << name;  // ".", ".." and in
@@ -312,9 +321,11 @@ TEST(Extract, GoesThroughNoLinkBelowTheTarget) {
     RemoveTree(links + L"out\\sub");
     Engine e;
     EXPECT_FALSE(e.Run(Cab(L"tree.cab"), links + L"out\\"));
-    EXPECT_EQ(std::wstring(e.engine.GetErrorText()),
-              links + L"out\\Docs\nThis is a link to another place, and the installer does not work through links "
-                      L"in the folders it installs into.\nPlease remove the link, then run the installer again.");
+    EXPECT_EQ(
+        std::wstring(e.engine.GetErrorText()),
+        links +
+            L"out\\Docs\nThis is a link to another place, and the installer does not work through links "
+            L"in the folders it installs into.\nPlease remove the link, then run the installer again.");
     EXPECT_FALSE(e.engine.CabinetIsDamaged());
     EXPECT_EQ(ReadBytes(links + L"victim\\Guide.txt"), own);
     EXPECT_FALSE(Exists(links + L"out\\sub")) << "the link stopped the extraction";
@@ -342,8 +353,7 @@ TEST(Extract, ErrorTexts) {
     e.m_Error.Erf.fError = TRUE;
     EXPECT_STREQ(e.GetErrorText(), L"The extraction failed.");
     e.m_Error.Record(0, 0x7FFF0001);
-    EXPECT_STREQ(e.GetErrorText(),
-                 L"\nError 2147418113: Microsoft has no explanation for this error code.");
+    EXPECT_STREQ(e.GetErrorText(), L"\nError 2147418113: Microsoft has no explanation for this error code.");
     e.m_Error.Record(kErrorTargetFile, ERROR_DISK_FULL, L"C:\\Out\\big.bin");
     EXPECT_EQ(std::wstring(e.GetErrorText()), L"C:\\Out\\big.bin\nError 112: " + SystemText(ERROR_DISK_FULL));
 }

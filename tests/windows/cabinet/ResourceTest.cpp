@@ -23,8 +23,7 @@ TEST(Resource, ExtractsOwnResourceInPlace) {
     CExtractResource e;
     ASSERT_EQ(e.CreateFdi(), 1);
     std::wstring target = FreshDir(L"resource");
-    ASSERT_TRUE(e.ExtractResource(L"", kTreeResource, 10, target.c_str(), nullptr))
-        << e.m_Error.Erf.erfOper;
+    ASSERT_TRUE(e.ExtractResource(L"", kTreeResource, 10, target.c_str(), nullptr)) << e.m_Error.Erf.erfOper;
     EXPECT_STREQ(e.m_ResourceName, L"#300");
     EXPECT_STREQ(e.m_ResourceType, L"#10");
     EXPECT_EQ(ReadBytes(target + L"sub\\deep\\big.bin"), ReadBytes(CabDir() + L"tree\\sub\\deep\\big.bin"));
@@ -67,8 +66,11 @@ TEST(Resource, StreamsAreIndependentAndBounded) {
 
     const long size = e.m_ResourceSize;
     EXPECT_EQ(e.Seek(a, size - 1, SEEK_SET), size - 1);
-    for (auto [offset, origin] : {std::pair<long, int>{size, SEEK_SET}, {-1, SEEK_SET},
-                                  {0, SEEK_END}, {1, SEEK_CUR}, {-size, SEEK_CUR}}) {
+    for (auto [offset, origin] : {std::pair<long, int>{size, SEEK_SET},
+                                  {-1, SEEK_SET},
+                                  {0, SEEK_END},
+                                  {1, SEEK_CUR},
+                                  {-size, SEEK_CUR}}) {
         errno = 0;
         EXPECT_EQ(e.Seek(a, offset, origin), -1) << offset << " " << origin;
         EXPECT_EQ(errno, EBADF);
@@ -163,7 +165,8 @@ TEST(Memory, StreamsAtAnyAddressAreReleasedAlsoWhenTheMapIsFull) {
     // The eleventh cabinet handle is refused, and no stream is left behind for it.
     std::string name = "*CABINET\\*RESOURCE";
     INT_PTR handles[CMap::kCapacity];
-    for (INT_PTR& h : handles) EXPECT_TRUE(IsValidHandle(h = Callbacks::Open(&name[0], _O_BINARY | _O_RDONLY, 0)));
+    for (INT_PTR& h : handles)
+        EXPECT_TRUE(IsValidHandle(h = Callbacks::Open(&name[0], _O_BINARY | _O_RDONLY, 0)));
     EXPECT_EQ(Callbacks::Open(&name[0], _O_BINARY | _O_RDONLY, 0), -1);
     EXPECT_EQ(e.m_Error.OwnCode, kErrorHandleMapFull);
     EXPECT_EQ(e.live, CMap::kCapacity);

@@ -57,8 +57,7 @@ protected:
 struct WindowGuard {
     HWND hWnd;
     ~WindowGuard() {
-        if (hWnd != nullptr && IsWindow(hWnd))
-            DestroyWindow(hWnd);
+        if (hWnd != nullptr && IsWindow(hWnd)) DestroyWindow(hWnd);
     }
 };
 
@@ -289,7 +288,8 @@ TEST(WaitCursor, ShowsWaitCursorForItsLifeAndNests) {
 
 TEST(AppMessageBox, CaptionIsProgramNameWithoutExtension) {
     EXPECT_EQ(AfxGetAppName(), kProgramName);
-    std::wstring text = ReadAndCloseMessageBox(kProgramName, [] { AfxMessageBox(L"Hello from the framework"); });
+    std::wstring text =
+        ReadAndCloseMessageBox(kProgramName, [] { AfxMessageBox(L"Hello from the framework"); });
     EXPECT_EQ(text, L"Hello from the framework");
 }
 

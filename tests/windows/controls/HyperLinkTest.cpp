@@ -32,16 +32,15 @@ protected:
         ASSERT_NE(m_hFont, nullptr);
     }
     void TearDown() override {
-        if (m_hParent != nullptr && IsWindow(m_hParent))
-            DestroyWindow(m_hParent);
+        if (m_hParent != nullptr && IsWindow(m_hParent)) DestroyWindow(m_hParent);
         DeleteObject(m_hFont);
     }
 
     // A static label of the parent, with the test's font, bound to m_Link.
     HWND Attach(const wchar_t* text, DWORD style, int x = 20, int y = 20, int width = 200, int height = 40) {
-        HWND label = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                                     m_hParent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), nullptr,
-                                     nullptr);
+        HWND label =
+            CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, m_hParent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), nullptr, nullptr);
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
         EXPECT_TRUE(m_Link.SubclassWindow(label));
         return label;
@@ -91,7 +90,8 @@ protected:
     bool Underlined() const {
         LOGFONTW logFont = {};
         HFONT font = m_Link.GetFont();
-        return font != nullptr && GetObjectW(font, sizeof(logFont), &logFont) != 0 && logFont.lfUnderline != 0;
+        return font != nullptr && GetObjectW(font, sizeof(logFont), &logFont) != 0 &&
+               logFont.lfUnderline != 0;
     }
 
     // Puts the pointer on the label's centre and lets it see the move.
@@ -314,10 +314,9 @@ protected:
     }
     static LONG SetDefault(const std::wstring& path, const std::wstring& value) {
         HKEY key = nullptr;
-        LONG status = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                      nullptr);
-        if (status != ERROR_SUCCESS)
-            return status;
+        LONG status = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                      &key, nullptr);
+        if (status != ERROR_SUCCESS) return status;
         status = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
@@ -338,8 +337,7 @@ protected:
     }
     static bool GuardIntact(const Guarded& g) {
         for (wchar_t c : g.guard)
-            if (c != L'G')
-                return false;
+            if (c != L'G') return false;
         return true;
     }
 
@@ -404,7 +402,8 @@ TEST_F(FallbackCommand, OverlongRegistryValueIsAReadError) {
 
 TEST_F(FallbackCommand, ReadClassesRootDefaultReadsDefaultValue) {
     wchar_t out[CHyperLink::kCommandCapacity] = {};
-    EXPECT_EQ(CHyperLink::ReadClassesRootDefault(HKEY_CLASSES_ROOT, L".htm", out, CHyperLink::kCommandCapacity), 0);
+    EXPECT_EQ(
+        CHyperLink::ReadClassesRootDefault(HKEY_CLASSES_ROOT, L".htm", out, CHyperLink::kCommandCapacity), 0);
     EXPECT_STREQ(out, kClass);
     EXPECT_EQ(CHyperLink::ReadClassesRootDefault(HKEY_CLASSES_ROOT, L"VantrelleTest.no-such-class", out,
                                                  CHyperLink::kCommandCapacity),
@@ -432,8 +431,9 @@ TEST_F(FallbackCommand, FailedClickBeepsShowsErrorAndClearsVisited) {
     ASSERT_EQ(SetCommand(std::wstring(MAX_PATH - 1, L'c')), ERROR_SUCCESS);
     CWnd parent;
     HWND hParent = CreateTestParent(parent, 100, 100, 300, 100);
-    HWND label = CreateWindowExW(0, L"STATIC", L"Charityware", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, hParent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), nullptr, nullptr);
+    HWND label =
+        CreateWindowExW(0, L"STATIC", L"Charityware", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, hParent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLinkId)), nullptr, nullptr);
     CHyperLink link;
     ASSERT_TRUE(link.SubclassWindow(label));
     link.SetTarget(std::wstring(kMissingTarget) + std::wstring(300, L'x'));
@@ -484,7 +484,9 @@ TEST(OpenError, EveryTableText) {
         {27, L"The filename association is\nincomplete or invalid."},
         {28, L"The DDE transaction could not\nbe completed because the request timed out."},
         {29, L"The DDE transaction failed."},
-        {30, L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed."},
+        {30,
+         L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
+         L"processed."},
         {31, L"There is no application associated\nwith the given filename extension."},
         {32, L"The specified dynamic-link library was not found."},
         {-7, L"Unknown Error (-7) occurred."},

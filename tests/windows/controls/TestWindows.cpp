@@ -7,8 +7,7 @@ static const wchar_t kParentClass[] = L"VantrelleTestParent";
 
 static void RegisterParentClass() {
     static bool registered = false;
-    if (registered)
-        return;
+    if (registered) return;
     WNDCLASSW wc = {};
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -24,8 +23,8 @@ static HWND Host() {
     static HWND host = nullptr;
     if (host == nullptr) {
         RegisterParentClass();
-        host = CreateWindowExW(0, kParentClass, L"Test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        host = CreateWindowExW(0, kParentClass, L"Test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                               800, 600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetForegroundWindow(host);
         UpdateWindow(host);
     }
@@ -33,8 +32,8 @@ static HWND Host() {
 }
 
 HWND CreateTestParent(CWnd& wrapper, int x, int y, int width, int height) {
-    HWND hWnd = CreateWindowExW(0, kParentClass, L"Hyperlink test", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
-                                width, height, Host(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND hWnd = CreateWindowExW(0, kParentClass, L"Hyperlink test", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                x, y, width, height, Host(), nullptr, GetModuleHandleW(nullptr), nullptr);
     if (hWnd != nullptr) {
         wrapper.SubclassWindow(hWnd);
         UpdateWindow(hWnd);
@@ -55,10 +54,8 @@ long PumpUntil(DWORD milliseconds, const std::function<bool()>& done) {
             DispatchMessageW(&msg);
         }
         DWORD elapsed = GetTickCount() - start;
-        if (done())
-            return static_cast<long>(elapsed);
-        if (elapsed >= milliseconds)
-            return -1;
+        if (done()) return static_cast<long>(elapsed);
+        if (elapsed >= milliseconds) return -1;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }

@@ -3,28 +3,24 @@
 
 namespace {
 
-TEST(FileExists, NullAndEmptyAreFalse)
-{
+TEST(FileExists, NullAndEmptyAreFalse) {
     EXPECT_FALSE(FileExists(nullptr));
     EXPECT_FALSE(FileExists(L""));
 }
 
-TEST(FileExists, DirectoryIsFalse)
-{
+TEST(FileExists, DirectoryIsFalse) {
     CScratchFolder folder;
     EXPECT_FALSE(FileExists(folder.Path().c_str()));
     EXPECT_FALSE(FileExists(L"C:\\windows"));
 }
 
-TEST(FileExists, MissingPathIsFalse)
-{
+TEST(FileExists, MissingPathIsFalse) {
     CScratchFolder folder;
     EXPECT_FALSE(FileExists(folder.Path(L"missing.txt").c_str()));
     EXPECT_FALSE(FileExists(folder.Path(L"no\\such\\dir\\file.txt").c_str()));
 }
 
-TEST(FileExists, PlainAndReadOnlyFilesAreTrue)
-{
+TEST(FileExists, PlainAndReadOnlyFilesAreTrue) {
     CScratchFolder folder;
     const std::wstring path = folder.Path(L"ro.txt");
     WriteTextFile(path, "x");
@@ -34,8 +30,7 @@ TEST(FileExists, PlainAndReadOnlyFilesAreTrue)
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(DeleteFileForced, RemovesReadOnlyHiddenSystemFile)
-{
+TEST(DeleteFileForced, RemovesReadOnlyHiddenSystemFile) {
     CScratchFolder folder;
     const std::wstring path = folder.Path(L"marked.txt");
     WriteTextFile(path, "x");
@@ -48,15 +43,13 @@ TEST(DeleteFileForced, RemovesReadOnlyHiddenSystemFile)
     EXPECT_FALSE(FileExists(path.c_str()));
 }
 
-TEST(DeleteFileForced, MissingFileIsNoError)
-{
+TEST(DeleteFileForced, MissingFileIsNoError) {
     CScratchFolder folder;
     DeleteFileForced(folder.Path(L"missing.txt").c_str());
     EXPECT_FALSE(FileExists(folder.Path(L"missing.txt").c_str()));
 }
 
-TEST(DeleteFileForced, FileHeldOpenWithoutDeleteSharingStays)
-{
+TEST(DeleteFileForced, FileHeldOpenWithoutDeleteSharingStays) {
     CScratchFolder folder;
     const std::wstring path = folder.Path(L"inuse.exe");
     WriteTextFile(path, "x");
@@ -71,8 +64,7 @@ TEST(DeleteFileForced, FileHeldOpenWithoutDeleteSharingStays)
     EXPECT_FALSE(FileExists(path.c_str()));
 }
 
-TEST(CreateFolder, CreatesNewAndAcceptsExisting)
-{
+TEST(CreateFolder, CreatesNewAndAcceptsExisting) {
     CScratchFolder folder;
     const std::wstring path = folder.Path(L"Sub");
     EXPECT_TRUE(CreateFolder(path.c_str()));
@@ -83,15 +75,13 @@ TEST(CreateFolder, CreatesNewAndAcceptsExisting)
     EXPECT_TRUE(CreateFolder((path + L"\\").c_str()));
 }
 
-TEST(CreateFolder, MissingParentGivesFalseAndCreatesNothing)
-{
+TEST(CreateFolder, MissingParentGivesFalseAndCreatesNothing) {
     CScratchFolder folder;
     EXPECT_FALSE(CreateFolder(folder.Path(L"Parent\\Child").c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.Path(L"Parent").c_str()));
 }
 
-TEST(CreateFolder, FileInTheWayIsNotAFolder)
-{
+TEST(CreateFolder, FileInTheWayIsNotAFolder) {
     // CreateDirectoryW reports ERROR_ALREADY_EXISTS for a file of that name too,
     // but no folder exists there afterwards.
     CScratchFolder folder;
@@ -101,4 +91,4 @@ TEST(CreateFolder, FileInTheWayIsNotAFolder)
     EXPECT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-} // namespace
+}  // namespace

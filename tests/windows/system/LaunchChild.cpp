@@ -4,10 +4,8 @@
 
 #include <cstdio>
 
-int wmain(int argc, wchar_t** argv)
-{
-    if (argc < 2)
-        return 2;
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
     const DWORD self = GetCurrentProcessId();
     DWORD parent = 0;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -15,13 +13,11 @@ int wmain(int argc, wchar_t** argv)
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof(entry);
         for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-            if (entry.th32ProcessID == self)
-                parent = entry.th32ParentProcessID;
+            if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
         CloseHandle(snapshot);
     }
     FILE* out = _wfopen(argv[1], L"w");
-    if (out == nullptr)
-        return 1;
+    if (out == nullptr) return 1;
     std::fprintf(out, "%lu %lu\n", static_cast<unsigned long>(self), static_cast<unsigned long>(parent));
     std::fclose(out);
     return 0;

@@ -8,14 +8,12 @@ namespace {
 
 class ShortcutTest : public ComTest {};
 
-DWORD WINAPI CreateShortcutWithoutCom(void* out)
-{
+DWORD WINAPI CreateShortcutWithoutCom(void* out) {
     *static_cast<HRESULT*>(out) = CreateShortcut(L"C:\\x.exe", L"C:\\x.lnk", L"", L"", SW_SHOWNORMAL, 0);
     return 0;
 }
 
-TEST_F(ShortcutTest, ShellReadsBackWhatWasWritten)
-{
+TEST_F(ShortcutTest, ShellReadsBackWhatWasWritten) {
     CScratchFolder folder;
     const std::wstring target = folder.Path(L"Vantrelle.exe");
     WriteTextFile(target, "MZ");
@@ -65,8 +63,7 @@ TEST_F(ShortcutTest, ShellReadsBackWhatWasWritten)
     shell->Release();
 }
 
-TEST_F(ShortcutTest, LinkIntoMissingFolderGivesTheFailingCode)
-{
+TEST_F(ShortcutTest, LinkIntoMissingFolderGivesTheFailingCode) {
     CScratchFolder folder;
     const std::wstring target = folder.Path(L"Vantrelle.exe");
     WriteTextFile(target, "MZ");
@@ -77,8 +74,7 @@ TEST_F(ShortcutTest, LinkIntoMissingFolderGivesTheFailingCode)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(link.c_str()));
 }
 
-TEST_F(ShortcutTest, WithoutComTheCreateCallsCodeIsReturned)
-{
+TEST_F(ShortcutTest, WithoutComTheCreateCallsCodeIsReturned) {
     // A thread of its own that never initialised COM.
     HRESULT hr = S_OK;
     HANDLE thread = CreateThread(nullptr, 0, CreateShortcutWithoutCom, &hr, 0, nullptr);
@@ -88,4 +84,4 @@ TEST_F(ShortcutTest, WithoutComTheCreateCallsCodeIsReturned)
     EXPECT_EQ(CO_E_NOTINITIALIZED, hr);
 }
 
-} // namespace
+}  // namespace

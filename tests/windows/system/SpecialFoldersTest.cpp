@@ -5,16 +5,13 @@
 
 namespace {
 
-std::wstring ShellFolder(int csidl)
-{
+std::wstring ShellFolder(int csidl) {
     wchar_t path[MAX_PATH] = L"";
-    if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
-        return L"";
+    if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) return L"";
     return path;
 }
 
-void ExpectFolderWithOneBackslash(int csidl)
-{
+void ExpectFolderWithOneBackslash(int csidl) {
     const std::wstring path = GetSpecialFolderPath(csidl);
     ASSERT_GE(path.size(), 4u);
     EXPECT_EQ(L'\\', path[path.size() - 1]);
@@ -31,29 +28,25 @@ TEST(GetSpecialFolderPath, AllUsersStartMenu) { ExpectFolderWithOneBackslash(0x1
 
 TEST(GetSpecialFolderPath, UnknownNumberGivesEmpty) { EXPECT_EQ(L"", GetSpecialFolderPath(0x7F)); }
 
-TEST(GetSpecialFolderPath, VirtualFolderWithoutPathGivesEmpty)
-{
+TEST(GetSpecialFolderPath, VirtualFolderWithoutPathGivesEmpty) {
     // The control panel has an item list but no file-system path.
     EXPECT_EQ(L"", GetSpecialFolderPath(CSIDL_CONTROLS));
 }
 
-TEST(AddTrailingBackslash, EmptyStaysEmpty)
-{
+TEST(AddTrailingBackslash, EmptyStaysEmpty) {
     EXPECT_EQ(L"", AddTrailingBackslash(L""));
     EXPECT_EQ(L"", AddTrailingBackslash(nullptr));
 }
 
-TEST(AddTrailingBackslash, AddsExactlyOne)
-{
+TEST(AddTrailingBackslash, AddsExactlyOne) {
     EXPECT_EQ(L"C:\\Program Files\\", AddTrailingBackslash(L"C:\\Program Files"));
     EXPECT_EQ(L"a\\", AddTrailingBackslash(L"a"));
     EXPECT_EQ(L"a/\\", AddTrailingBackslash(L"a/"));
 }
 
-TEST(AddTrailingBackslash, KeepsAnExistingOne)
-{
+TEST(AddTrailingBackslash, KeepsAnExistingOne) {
     EXPECT_EQ(L"C:\\", AddTrailingBackslash(L"C:\\"));
     EXPECT_EQ(L"\\\\", AddTrailingBackslash(L"\\\\"));
 }
 
-} // namespace
+}  // namespace

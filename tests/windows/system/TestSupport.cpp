@@ -4,8 +4,7 @@
 
 #include <cstdio>
 
-CScratchFolder::CScratchFolder()
-{
+CScratchFolder::CScratchFolder() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     static unsigned s_Counter = 0;
@@ -15,8 +14,7 @@ CScratchFolder::CScratchFolder()
     CreateDirectoryW(m_Path.c_str(), nullptr);
 }
 
-CScratchFolder::~CScratchFolder()
-{
+CScratchFolder::~CScratchFolder() {
     // Double-zero-terminated list for the shell's recursive delete.
     std::wstring from = m_Path.substr(0, m_Path.size() - 1);
     from.push_back(L'\0');
@@ -27,16 +25,14 @@ CScratchFolder::~CScratchFolder()
     SHFileOperationW(&op);
 }
 
-std::wstring ProgramFolder()
-{
+std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
     return folder.substr(0, folder.rfind(L'\\') + 1);
 }
 
-void WriteTextFile(const std::wstring& path, const char* text)
-{
+void WriteTextFile(const std::wstring& path, const char* text) {
     FILE* out = _wfopen(path.c_str(), L"wb");
     ASSERT_NE(nullptr, out);
     std::fputs(text, out);
