@@ -171,10 +171,12 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
     } else if (RefuseLink(targetPath)) {
         result = -1;
     } else {
+        // Folders made now were not there to be checked: one may have become a
+        // link before its file is opened.
+        const bool making = GetFileAttributesW(targetDir) == INVALID_FILE_ATTRIBUTES;
         DWORD directoryError = CreateDirectoryPath(targetDir);
         ClearRuntimeFailure();
-        // Checked again: a link may have taken a folder's place meanwhile.
-        result = RefuseLink(targetPath) ? -1 : OpenFile(targetPath, kOutputFlags, kOutputMode);
+        result = making && RefuseLink(targetPath) ? -1 : OpenFile(targetPath, kOutputFlags, kOutputMode);
         m_OutExpected = static_cast<uint32_t>(n->cb);
         if (!IsValidHandle(result)) {
             // A directory that could not be made is why its file could not be.
