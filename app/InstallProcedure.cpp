@@ -108,7 +108,7 @@ void CMainDlg::OnInstall() {
     CWaitCursor wait;
 
     // Users may write in the sub-folders and below them, so a link there may be
-    // theirs, planted to turn this administrator's changes on another place:
+    // theirs, planted to send this administrator's changes to another place:
     // while one is there, nothing is changed. Every step below checks again at
     // the moment it acts, against a link planted during the run.
     for (const wchar_t* sub : kSubFolders) {
