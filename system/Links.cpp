@@ -8,12 +8,12 @@ const wchar_t kLinkRefusedText[] =
     L"This is a link to another place, and the installer does not work through links in the folders it "
     L"installs into.\nPlease remove the link, then run the installer again.";
 
-bool IsLink(unsigned long attributes, unsigned long reparseTag) {
+namespace {
+
+bool IsLink(DWORD attributes, DWORD reparseTag) {
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || IsReparseTagNameSurrogate(reparseTag);
 }
-
-namespace {
 
 // A file's reparse tag comes only with its directory entry.
 bool IsLinkAt(const wchar_t* path, DWORD attributes) {

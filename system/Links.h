@@ -11,10 +11,9 @@
 // What the user reads after the path of a link the installer does not go through.
 extern const wchar_t kLinkRefusedText[];
 
-// True for a folder that is a reparse point (a junction, a symbolic link, a
-// mount point) and for a file that is a symbolic link (a name-surrogate tag);
-// other reparse files, deduplicated ones say, are ordinary files.
-bool IsLink(unsigned long attributes, unsigned long reparseTag);
+// A link is a folder that is a reparse point (a junction, a symbolic link, a
+// mount point) or a file that is a symbolic link (a name-surrogate tag); other
+// reparse files, deduplicated ones say, are ordinary files.
 
 // The length of the leading part of `path` that is the first link on the way
 // down from `base` (a directory ending in a backslash that `path` starts with)
