@@ -55,6 +55,8 @@ CExtract::~CExtract() {
     if (m_hCabinetDll) FreeLibrary(m_hCabinetDll);
     m_hCabinetDll = nullptr;
     m_OutPath.Wipe();
+    m_OutPartial.Wipe();
+    m_SweptDir.Wipe();
     m_Error.Text.Wipe();
     m_Error.File.Wipe();
     m_Memory.Release();
@@ -126,6 +128,8 @@ bool CExtract::Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam
     m_Abort = 0;
     m_hOutFile = 0;
     m_OutPath.Empty();
+    m_OutPartial.Empty();
+    m_SweptDir.Empty();
     m_Error.Clear();
     m_HandleMap.Clear();
 
@@ -171,10 +175,7 @@ bool CExtract::Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam
     CloseFile(m_hOutFile);
     // Stopped after the library's last notification: nothing else says so.
     if (m_Abort && !HasError()) m_Error.Record(kErrorUserAbort);
-    if (m_Abort && !m_OutPath.IsEmpty() && !LinkOnPath(m_TargetDir, m_OutPath)) {
-        SetFileAttributesW(m_OutPath, FILE_ATTRIBUTE_NORMAL);  // a read-only file goes too
-        DeleteFileW(m_OutPath);
-    }
+    RemoveLastOutput();
 
     cabinetPath.Wipe();
     targetDir.Wipe();

@@ -143,7 +143,10 @@ public:
     int32_t m_Abort = 0;
     int32_t m_ToMemory = 0;
     INT_PTR m_hOutFile = 0;
-    CStrBufW m_OutPath;
+    CStrBufW m_OutPath;     // the output's own name; errors name it
+    CStrBufW m_OutPartial;  // where it is written until whole; empty once renamed
+    CStrBufW m_SweptDir;    // the folder last cleared of a cut-off run's partial files
+    uint32_t m_PartialNumber = 0;
     uint32_t m_OutExpected = 0;  // the output file's size as the cabinet gives it
     uint32_t m_OutWritten = 0;   // and what the library has written of it
     void* m_UserParam = nullptr;
@@ -156,6 +159,9 @@ public:
 private:
     void RecordOutputFailure(DWORD type, const wchar_t* path);
     bool RefuseLink(const wchar_t* path);
+    INT_PTR OpenPartialFile(const CStrBufW& targetDir, const wchar_t* targetPath);
+    bool PutPartialInPlace();
+    void RemoveLastOutput();
     void AbandonOutputFile(int32_t code, DWORD type);
     static void ClearRuntimeFailure();
     static DWORD RuntimeFailure(DWORD fallback);

@@ -7,6 +7,7 @@
 
 #include "Extract.h"
 #include "Links.h"
+#include "PartialFiles.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -30,8 +31,9 @@ long CExtract::Seek(INT_PTR handle, long distance, int origin) {
 }
 
 INT_PTR CExtract::Open(const wchar_t* path, int oflag, int pmode) {
-    // An existing read-only file must not stop its replacement.
-    if (oflag & _O_CREAT) SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    // An existing read-only file must not stop its replacement; a file made only
+    // if it is new has nothing to replace, and its name is left alone.
+    if ((oflag & _O_CREAT) && !(oflag & _O_EXCL)) SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     return _wsopen(path, oflag, _SH_DENYNO, pmode);
 }
 
@@ -131,6 +133,86 @@ bool CExtract::RefuseLink(const wchar_t* path) {
         linkPath.Wipe();
     }
     return true;
+}
+
+namespace {
+// Made only if new: whatever a user may have put under that name is never opened.
+constexpr int kPartialFlags = _O_BINARY | _O_EXCL | _O_CREAT | _O_SEQUENTIAL | _O_WRONLY;
+constexpr int kOutputMode = _S_IREAD | _S_IWRITE;
+constexpr int kPartialNames = 64;  // names tried before giving up
+}  // namespace
+
+// The output is written under a partial name beside its target and renamed over
+// it once whole (PutPartialInPlace), so the target always holds the old file or
+// the new one. A cut-off run's partial files in the folder go first.
+INT_PTR CExtract::OpenPartialFile(const CStrBufW& targetDir, const wchar_t* targetPath) {
+    if (!m_SweptDir.Equals(targetDir)) {
+        RemovePartialFiles(targetDir.Get());
+        if (!m_SweptDir.Assign(targetDir)) throw std::bad_alloc();
+    }
+    if (m_PartialNumber == 0) m_PartialNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    CStrBufW partial;
+    INT_PTR handle = -1;
+    for (int tries = 0; tries < kPartialNames; ++tries) {
+        if (!partial.Assign(targetDir) || !partial.Append(PartialFileName(m_PartialNumber++).c_str()))
+            throw std::bad_alloc();
+        ClearRuntimeFailure();
+        handle = OpenFile(partial, kPartialFlags, kOutputMode);
+        if (IsValidHandle(handle) || errno != EEXIST) break;
+    }
+    m_OutPartial.Empty();
+    if (IsValidHandle(handle) && !m_OutPartial.Assign(partial)) {
+        Close(handle);
+        DeleteFileW(partial);
+        throw std::bad_alloc();
+    }
+    if (!m_OutPath.Assign(targetPath)) throw std::bad_alloc();
+    partial.Wipe();
+    return handle;
+}
+
+// The whole, closed and stamped partial file takes the target's name. A rename
+// replaces a link at the target instead of following it; a read-only old file
+// gives way as it always has.
+bool CExtract::PutPartialInPlace() {
+    BOOL moved = MoveFileExW(m_OutPartial, m_OutPath, MOVEFILE_REPLACE_EXISTING);
+    DWORD error = moved ? 0 : GetLastError();
+    if (!moved && error == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = GetFileAttributesW(m_OutPath);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+            !RefuseLink(m_OutPath)) {
+            SetFileAttributesW(m_OutPath, attributes & ~FILE_ATTRIBUTE_READONLY);
+            moved = MoveFileExW(m_OutPartial, m_OutPath, MOVEFILE_REPLACE_EXISTING);
+            error = moved ? 0 : GetLastError();
+        }
+    }
+    if (!moved && error == ERROR_ACCESS_DENIED) {
+        // A rename over a file another program holds open is refused as access
+        // denied; the user is better told the file is in use.
+        HANDLE held = CreateFileW(m_OutPath, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        else if (GetLastError() == ERROR_SHARING_VIOLATION)
+            error = ERROR_SHARING_VIOLATION;
+    }
+    if (!moved) {
+        AbandonOutputFile(kErrorTargetFile, error);
+        return false;
+    }
+    m_OutPartial.Empty();
+    return true;
+}
+
+// After a failure the partial file goes, and the target keeps what it held.
+// After Abort with no partial file left, the output completed last goes, as
+// every output opened before an abort always has.
+void CExtract::RemoveLastOutput() {
+    const CStrBufW& path = !m_OutPartial.IsEmpty() ? m_OutPartial : m_OutPath;
+    if (path.IsEmpty() || (m_OutPartial.IsEmpty() && !m_Abort) || LinkOnPath(m_TargetDir, path)) return;
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);  // a read-only file goes too
+    DeleteFileW(path);
+    m_OutPartial.Empty();
 }
 
 // An output file not written or closed in full must not look complete: the

@@ -13,8 +13,6 @@ namespace Cabinet {
 
 namespace {
 
-constexpr int kOutputFlags = _O_BINARY | _O_TRUNC | _O_CREAT | _O_SEQUENTIAL | _O_WRONLY;
-constexpr int kOutputMode = _S_IREAD | _S_IWRITE;
 constexpr USHORT kAppliedAttributes = 0x27;  // read-only, hidden, system, archive
 constexpr USHORT kAttributeUtc = 0x100;
 constexpr size_t kDirectoryBuffer = 1000;
@@ -176,7 +174,7 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
         const bool making = GetFileAttributesW(targetDir) == INVALID_FILE_ATTRIBUTES;
         DWORD directoryError = CreateDirectoryPath(targetDir);
         ClearRuntimeFailure();
-        result = making && RefuseLink(targetPath) ? -1 : OpenFile(targetPath, kOutputFlags, kOutputMode);
+        result = making && RefuseLink(targetPath) ? -1 : OpenPartialFile(targetDir, targetPath);
         m_OutExpected = static_cast<uint32_t>(n->cb);
         if (!IsValidHandle(result)) {
             // A directory that could not be made is why its file could not be.
@@ -207,10 +205,11 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
         } else if (!whole) {
             AbandonOutputFile(FDIERROR_CORRUPT_CABINET, 0);
             result = -1;
-        } else if (RefuseLink(targetPath)) {
+        } else if (RefuseLink(m_OutPartial) || RefuseLink(targetPath)) {
             result = -1;
         } else {
-            SetFileTimeAndAttributes(targetPath, n->date, n->time, n->attribs);
+            SetFileTimeAndAttributes(m_OutPartial, n->date, n->time, n->attribs);
+            if (!PutPartialInPlace()) result = -1;
         }
     }
     if (result == 1 && m_Callbacks.AfterCopy)

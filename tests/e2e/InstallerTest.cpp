@@ -137,6 +137,26 @@ void SetLink(const std::wstring& path, const std::wstring& target) {
     ASSERT_EQ(target.empty() ? INVALID_FILE_ATTRIBUTES : 0x410u, attributes) << command.c_str();
 }
 
+// Each success starts the installed Vantrelle, which holds its executable open:
+// a scenario that runs again closes it first.
+void CloseVantrelle() {
+    HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 20000);
+    HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, Driver::WindowProcessId(app));
+    PostMessageW(app, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(running, 20000));
+    CloseHandle(running);
+}
+
+// The partial files ("~Vantrelle-XXXXXXXX.tmp") anywhere below `root`.
+std::vector<std::wstring> PartialFiles(const std::wstring& root) {
+    std::vector<std::wstring> files, partial;
+    ListTree(root, L"", &files);
+    for (const std::wstring& f : files) {
+        if (f.find(L"~Vantrelle-") != std::wstring::npos) partial.push_back(f);
+    }
+    return partial;
+}
+
 struct Outcome {
     Driver::MessageBoxSeen box;
     bool exited = false;
@@ -512,17 +532,8 @@ TEST_F(Installer, FullVolumeThenRetry) {
 TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
     // A user who may write in ECU empties a folder there and makes it a link to a
     // folder the user may not write. The elevated update must not touch the target.
-    // Each success starts the installed Vantrelle, which holds its executable
-    // open: it is closed before the next run.
-    auto closeVantrelle = [] {
-        HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 20000);
-        HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, Driver::WindowProcessId(app));
-        PostMessageW(app, WM_CLOSE, 0, 0);
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(running, 20000));
-        CloseHandle(running);
-    };
     ASSERT_EQ(kSuccessText, Install().box.text);
-    closeVantrelle();
+    CloseVantrelle();
     const std::wstring dir = InstallDir();
     std::vector<std::wstring> files, written = {L"ECU\\OBD2\\Parameters\\Universal OBD2.xml",
                                                 L"ECU\\Unit Alpha\\Parameters\\Unit Beta.xml",
@@ -570,6 +581,63 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
         EXPECT_TRUE(o.exited);
         for (const std::wstring& f : files)
             EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
-        closeVantrelle();
+        CloseVantrelle();
+    }
+}
+
+// Ended hard in the middle of a large sound, as a power cut or Task Manager ends
+// it: no file under its own name is partial, whether it is a first installation
+// or an update, and the next run completes the tree. A sound the user had
+// before stays through both runs.
+TEST_F(Installer, CutOffThenRetry) {
+    const std::wstring dir = InstallDir(), payload = VANTRELLE_PAYLOAD_BIG, own = L"Sound\\Connect.wav";
+    std::vector<std::wstring> files;
+    ListTree(payload, L"", &files);
+    auto old = [](const std::wstring& f) { return "old " + std::string(f.begin(), f.end()); };
+    SHCreateDirectoryExW(nullptr, (dir + L"Sound").c_str(), nullptr);
+    WriteAll(dir + own, "the user's own sound");
+    for (bool update : {false, true}) {
+        if (update) {  // the last release, without the large sound
+            for (const std::wstring& f : files) {
+                if (f.rfind(L"Sound\\", 0) != 0 || f.find(L'\\', 6) != std::wstring::npos)
+                    WriteAll(dir + f, old(f));
+            }
+            DeleteFileW((dir + L"Sound\\Big.wav").c_str());
+        }
+        ASSERT_TRUE(process.Start(VANTRELLE_INSTALLER_BIG));
+        HWND dialog = process.WaitForDialog();
+        ASSERT_NE(nullptr, dialog);
+        Driver::Click(dialog, 105);
+        Sleep(200);
+        Driver::Click(dialog, 104);
+        // The moment: the sound, under whatever name, is partly written.
+        auto growing = [&](const wchar_t* pattern) {
+            WIN32_FIND_DATAW fd;
+            HANDLE h = FindFirstFileW((dir + pattern).c_str(), &fd);
+            if (h != INVALID_HANDLE_VALUE) FindClose(h);
+            return h != INVALID_HANDLE_VALUE && fd.nFileSizeLow > (1u << 20) && fd.nFileSizeLow < (24u << 20);
+        };
+        bool cut = false;
+        for (DWORD start = GetTickCount(); !cut && GetTickCount() - start < 120000 && process.IsRunning();) {
+            if (growing(L"Sound\\~Vantrelle-*.tmp") || growing(L"Sound\\Big.wav")) process.Kill(), cut = true;
+        }
+        ASSERT_TRUE(cut) << "the sound was never seen half written";
+        EXPECT_EQ(1u, PartialFiles(dir).size()) << "cut off while writing the sound";
+        for (const std::wstring& f : files) {
+            const std::string now = ReadAll(dir + f);
+            EXPECT_TRUE(now == "<missing>" || now == ReadAll(payload + f) || (update && now == old(f)) ||
+                        (f == own && now == "the user's own sound"))
+                << "partial under its own name: " << f.c_str() << " (" << now.size() << " bytes)";
+        }
+
+        Outcome o = Install(VANTRELLE_INSTALLER_BIG);
+        EXPECT_EQ(kSuccessText, o.box.text);
+        for (const std::wstring& f : files) {
+            const std::string now = ReadAll(dir + f);
+            EXPECT_TRUE(now == (f == own ? "the user's own sound" : ReadAll(payload + f)))
+                << f.c_str() << " (" << now.size() << " bytes)";
+        }
+        EXPECT_TRUE(PartialFiles(dir).empty()) << "the cut-off run's partial file is gone";
+        CloseVantrelle();
     }
 }

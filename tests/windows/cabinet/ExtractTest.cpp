@@ -195,9 +195,15 @@ TEST(Extract, ReplacesReadOnlyFileAndSkipsOnRequest) {
     std::wstring target = FreshDir(L"replace");
     ASSERT_TRUE(WriteBytes(target + L"top.txt", {'o', 'l', 'd'}));
     SetFileAttributesW((target + L"top.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    // A cut-off run's partial file goes, read-only too; a file merely named alike stays.
+    ASSERT_TRUE(WriteBytes(target + L"~Vantrelle-0000ABCD.tmp", {'c', 'u', 't'}));
+    SetFileAttributesW((target + L"~Vantrelle-0000ABCD.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(WriteBytes(target + L"~Vantrelle-notes.tmp", {'m', 'i', 'n', 'e'}));
     Engine e;
     e.rec.skipSubDir = L"Docs\\";
     ASSERT_TRUE(e.Run(Cab(L"tree.cab"), target));
+    EXPECT_FALSE(Exists(target + L"~Vantrelle-0000ABCD.tmp"));
+    EXPECT_TRUE(Exists(target + L"~Vantrelle-notes.tmp"));
     EXPECT_EQ(ReadBytes(target + L"top.txt"), ReadBytes(Tree(L"top.txt")));
     EXPECT_FALSE(Exists(target + L"Docs"));  // neither file nor directory
     EXPECT_EQ(e.rec.copied.size(), 3u);
