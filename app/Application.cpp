@@ -1,11 +1,45 @@
 #include "Application.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
+#include <cstdlib>
+#include <cstring>
+
+#include "InstallProcedure.h"
 #include "MainDlg.h"
+#include "PayloadKey.h"
+#include "Product.h"
+#include "Report.h"
+#include "Switches.h"
 
 // The one application object; it exists before the entry point runs.
 CApplication theApp;
+
+namespace {
+
+const wchar_t kNotAcceptedText[] =
+    L"The charityware terms were not accepted. A quiet installation needs the switch "
+    L"/accept-charityware, by which you accept on the user's behalf that Vantrelle is charityware.";
+
+// The button's installation without a window: no box, no question, Vantrelle
+// not started; the exit code and the log tell the result.
+ExitCode InstallQuietly(const Switches& switches, CLog& log) {
+    CReport report(log);
+    report.Step(L"Reading the switches");
+    if (!switches.acceptCharityware) {
+        report.Fail(kExitDeclined, kNotAcceptedText);
+        return report.Code();
+    }
+    // The shortcut needs a COM apartment on this thread; it lives as long as the process.
+    CoInitialize(nullptr);
+    unsigned char key[Cabinet::kPayloadKeyLength];
+    std::memcpy(key, Cabinet::kPayloadKey, sizeof key);
+    Cabinet::CExtractResource engine;
+    return InstallVantrelle(InstallDirectory(), key, engine, report) ? kExitSuccess : report.Code();
+}
+
+}  // namespace
 
 CApplication::CApplication() = default;
 CApplication::~CApplication() = default;
@@ -19,6 +53,34 @@ const MessageMap* CApplication::GetMessageMap() const {
 }
 
 BOOL CApplication::InitInstance() {
+    const Switches switches = ParseSwitches(__argc, __wargv, true);
+    CLog log;
+    if (!switches.log.empty() && !log.Open(switches.log)) {
+        const std::wstring text =
+            L"The log file cannot be written:\n" + switches.log + L"\n" + SystemErrorLine(GetLastError());
+        if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK);
+        m_ExitCode = kExitLogFailed;
+        return FALSE;
+    }
+    log.Write(std::wstring(L"Vantrelle ") + kVersionText + L" installer" +
+              (switches.quiet ? L", quiet" : L""));
+    if (switches.help || !switches.unknown.empty()) {
+        const std::wstring text = SwitchesText(switches, AfxGetAppName(), true);
+        log.Write(text);
+        if (!switches.quiet) AfxMessageBox(text, switches.help ? MB_ICONINFORMATION : MB_ICONERROR);
+        m_ExitCode = kExitBadSwitch;
+        return FALSE;
+    }
+    if (switches.quiet) {
+        m_ExitCode = InstallQuietly(switches, log);
+        return FALSE;
+    }
+    m_ExitCode = RunDialog(log);
+    // No message loop of our own: the installer ends with its dialog.
+    return FALSE;
+}
+
+int CApplication::RunDialog(CLog& log) {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = 0xFF;  // the eight classic control classes
@@ -35,12 +97,14 @@ BOOL CApplication::InitInstance() {
     }
     CWinApp::InitInstance();
 
-    CMainDlg dialog;
+    CMainDlg dialog(log);
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;
-    // No message loop of our own: the installer ends with its dialog.
-    return FALSE;
+    return 0;
 }
 
-int CApplication::ExitInstance() { return CWinApp::ExitInstance(); }
+int CApplication::ExitInstance() {
+    CWinApp::ExitInstance();
+    return static_cast<int>(m_ExitCode);
+}

@@ -1,6 +1,7 @@
-// The "I&nstall / Update" command: the whole installation in one run. Every
-// failure shows its message and returns with the dialog open for another try;
-// success ends the process.
+// The whole installation in one run, in a fixed order of steps. The dialog runs
+// it from its button and shows each failure in a box, leaving the dialog open
+// for another try; a quiet run writes the failure to its log and ends with its
+// exit code.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -8,8 +9,8 @@
 
 #include "ExtractResource.h"
 #include "InstallProcedure.h"
-#include "MainDlg.h"
-#include "system/DesktopShell.h"
+#include "Product.h"
+#include "framework/WinApp.h"
 #include "system/Files.h"
 #include "system/FolderAccess.h"
 #include "system/Links.h"
@@ -19,13 +20,9 @@
 
 namespace {
 
-const wchar_t kProductKey[] = L"Software\\Tollanby\\Vantrelle";
-const DWORD kProductVersionNumber = 53;
 const int kPayloadResourceId = 109;
 const int kPayloadResourceType = 10;  // RT_RCDATA
 
-const wchar_t* const kHelpFiles[] = {L"Vantrelle.chm", L"Help english.chm", L"Help.chm"};
-const wchar_t* const kSubFolders[] = {L"ECU", L"Translation", L"Update", L"Macros", L"Sound", L"Convert"};
 const wchar_t* const kFolderRenames[][2] = {
     {L"ECU\\Unit Beta", L"ECU\\Unit Alpha"},
     {L"ECU\\Unit Gamma", L"ECU\\Unit Gamma Plus"},
@@ -42,23 +39,30 @@ const wchar_t* const kObsoleteFiles[] = {
     L"ECU\\Unit Alpha\\Emulator\\Unit Beta.xml",
 };
 
-const wchar_t kShortcutName[] = L"Vantrelle.lnk";
 const wchar_t kShortcutDescription[] = L"A diagnostic and tuning tool for multiple ECU models.";
-
-const wchar_t kErrorCaption[] = L"Error";
-const wchar_t kSuccessCaption[] = L"Installation complete";
-const wchar_t kSuccessText[] =
-    L"Vantrelle has been installed successfully.\nA shortcut has been created in the start menu.";
 const wchar_t kNewerVersionText[] =
     L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.";
-
 const wchar_t kDamagedText[] =
     L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the installer.";
 
+// What one run of the extraction learns, through the engine's user parameter.
+struct ExtractionRun {
+    unsigned filesWritten = 0;
+};
+
+void CountWrittenFile(const wchar_t* /*targetPath*/, Cabinet::MemoryBuffer*, void* userParam) {
+    ++static_cast<ExtractionRun*>(userParam)->filesWritten;
+}
+
 // The payload is the installer's own: a cabinet the engine cannot use means this
 // copy of the installer is damaged, and only a new copy helps.
-const wchar_t* ExtractionErrorText(Cabinet::CExtract& engine) {
-    return engine.CabinetIsDamaged() ? kDamagedText : engine.GetErrorText();
+void ReportExtractionFailure(Cabinet::CExtract& engine, CReport& report) {
+    if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, kDamagedText);
+    const int32_t code = engine.m_Error.OwnCode ? engine.m_Error.OwnCode : engine.m_Error.Erf.erfOper;
+    const ExitCode exit = code == Cabinet::kErrorLibrary      ? kExitNoCabinetLibrary
+                          : code == Cabinet::kErrorLinkInPath ? kExitLink
+                                                              : kExitWriteFailed;
+    report.Fail(exit, engine.GetErrorText());
 }
 
 // The first link on the way down from the install directory to `path`; empty
@@ -67,10 +71,27 @@ std::wstring LinkBelow(const std::wstring& dir, const std::wstring& path) {
     return path.substr(0, LinkOnPath(dir.c_str(), path.c_str()));
 }
 
+// Names a link that the installation does not go through and says what to do.
+bool RefuseLink(CReport& report, const std::wstring& link) {
+    report.Fail(kExitLink, link + L"\n" + kLinkRefusedText);
+    return false;
+}
+
 // The forced delete fails only for a file some program holds open.
 bool IsInUse(const std::wstring& path) {
     DeleteFileForced(path.c_str());
     return FileExists(path.c_str());
+}
+
+// Writes one DWORD under the product's key; a failure names the value and why.
+bool WriteProductValue(CReport& report, HKEY root, const wchar_t* name, DWORD value) {
+    const LONG result = WriteRegistryDword(root, kProductKey, name, value);
+    if (result == ERROR_SUCCESS) return true;
+    report.Fail(kExitRegistry,
+                std::wstring(L"Error writing the registry value \"") + name + L"\" under " +
+                    (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
+                    kProductKey + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
+    return false;
 }
 
 }  // namespace
@@ -81,89 +102,113 @@ int32_t PreserveExistingSounds(Cabinet::FileInfo* file, void* /*userParam*/) {
     return 1;
 }
 
-void CMainDlg::ShowError(const wchar_t* text) { ::MessageBoxW(GetSafeHwnd(), text, kErrorCaption, MB_OK); }
+std::wstring InstallDirectory() { return GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + L"Vantrelle\\"; }
 
-void CMainDlg::ShowLinkRefused(const std::wstring& link) {
-    ShowError((link + L"\n" + kLinkRefusedText).c_str());
-}
-
-void CMainDlg::OnInstall() {
-    const std::wstring& dir = m_InstallDir;
-
+bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet::CExtractResource& engine,
+                      CReport& report) {
     // The version gate runs first, so a run that refuses a newer installation
     // has deleted nothing of it.
+    report.Step(L"Checking the installed version");
     DWORD lastVersion = 0;
     if (ReadRegistryDword(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion", lastVersion) == 0 &&
         lastVersion > kProductVersionNumber) {
-        return ShowError(kNewerVersionText);
+        report.Fail(kExitNewerVersion, kNewerVersionText);
+        return false;
     }
 
-    if (IsInUse(dir + L"Vantrelle.exe")) return ShowError(L"Please close Vantrelle.");
+    // Users may write in the sub-folders and below them, so a link there may be
+    // theirs, planted to send this administrator's changes to another place:
+    // while one is there, nothing is changed, not even by the in-use test. Every
+    // step below checks again at the moment it acts, against a link planted
+    // during the run.
+    report.Step(L"Checking the folders for links");
+    for (const wchar_t* sub : kSubFolders) {
+        std::wstring link = FindLinkInTree(dir + sub);
+        if (!link.empty()) return RefuseLink(report, link);
+    }
+
+    report.Step(L"Checking that Vantrelle and its help are not in use");
+    if (IsInUse(dir + kProgramFile)) {
+        report.Fail(kExitInUse, kCloseVantrelleText);
+        return false;
+    }
     DeleteFileForced((dir + L"Vantrelle.pdb").c_str());
     for (const wchar_t* help : kHelpFiles) DeleteFileForced((dir + help).c_str());
     for (const wchar_t* help : kHelpFiles) {
-        if (FileExists((dir + help).c_str())) return ShowError(L"Please close the help file.");
+        if (FileExists((dir + help).c_str())) {
+            report.Fail(kExitInUse, kCloseHelpText);
+            return false;
+        }
     }
 
     CWaitCursor wait;
 
-    // Users may write in the sub-folders and below them, so a link there may be
-    // theirs, planted to send this administrator's changes to another place:
-    // while one is there, nothing is changed. Every step below checks again at
-    // the moment it acts, against a link planted during the run.
-    for (const wchar_t* sub : kSubFolders) {
-        std::wstring link = FindLinkInTree(dir + sub);
-        if (!link.empty()) return ShowLinkRefused(link);
-    }
-
+    report.Step(L"Creating folders");
     bool created = CreateFolder(dir.c_str());
     for (const wchar_t* sub : kSubFolders) {
         if (!created) break;
         std::wstring link = LinkBelow(dir, dir + sub);
-        if (!link.empty()) return ShowLinkRefused(link);
+        if (!link.empty()) return RefuseLink(report, link);
         created = CreateFolder((dir + sub).c_str());
     }
-    if (!created) return ShowError(L"Error creating subdirectory");
+    if (!created) {
+        report.Fail(kExitWriteFailed, L"Error creating subdirectory");
+        return false;
+    }
 
+    report.Step(L"Setting folder permissions");
     bool granted = true;
     for (const wchar_t* sub : kSubFolders) {
         std::wstring link = LinkBelow(dir, dir + sub);
-        if (!link.empty()) return ShowLinkRefused(link);
+        if (!link.empty()) return RefuseLink(report, link);
         if (GrantFolderFullAccess((dir + sub).c_str(), false) != 0) granted = false;
     }
-    if (!granted) return ShowError(L"Error setting folder permissions.");
+    if (!granted) {
+        report.Fail(kExitWriteFailed, L"Error setting folder permissions.");
+        return false;
+    }
 
+    report.Step(L"Renaming folders of older releases");
     for (const auto& rename : kFolderRenames) {
         std::wstring from = dir + rename[0], to = dir + rename[1];
         if (LinkBelow(dir, from).empty() && LinkBelow(dir, to).empty()) MoveFileW(from.c_str(), to.c_str());
     }
 
-    Cabinet::CExtractResource engine;
+    report.Step(L"Extracting files");
+    ExtractionRun run;
     Cabinet::ExtractCallbacks callbacks{};
     callbacks.BeforeCopy = PreserveExistingSounds;
+    callbacks.AfterCopy = CountWrittenFile;
     engine.SetCallbacks(&callbacks);
-    engine.m_Cipher.SetKey(m_CipherKey, sizeof m_CipherKey);
-    if (!engine.CreateFdi()) return ShowError(ExtractionErrorText(engine));
-    if (!engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId, kPayloadResourceType,
-                                Cabinet::CStrBufW(dir.c_str()), this)) {
-        return ShowError(ExtractionErrorText(engine));
+    engine.m_Cipher.SetKey(key, 10);
+    if (!engine.CreateFdi() ||
+        !engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId, kPayloadResourceType,
+                                Cabinet::CStrBufW(dir.c_str()), &run)) {
+        ReportExtractionFailure(engine, report);
+        return false;
     }
 
+    report.Step(L"Deleting obsolete files");
     for (const wchar_t* obsolete : kObsoleteFiles) {
         std::wstring path = dir + obsolete;
         if (LinkBelow(dir, path).empty()) DeleteFileW(path.c_str());
     }
 
+    report.Step(L"Creating the start-menu shortcut");
     std::wstring link = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
-    if (CreateShortcut(dir + L"Vantrelle.exe", link, kShortcutDescription, L"", SW_SHOWNORMAL, 0) != 0) {
-        return ShowError(L"Error creating shortcut in start menu.");
+    if (CreateShortcut(dir + kProgramFile, link, kShortcutDescription, L"", SW_SHOWNORMAL, 0) != 0) {
+        report.Fail(kExitShortcut, L"Error creating shortcut in start menu.");
+        return false;
     }
 
-    WriteRegistryDword(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion", kProductVersionNumber);
-    WriteRegistryDword(HKEY_CURRENT_USER, kProductKey, L"Charityware", 11);
-    WriteRegistryDword(HKEY_CURRENT_USER, kProductKey, L"UpdateCheck", 0);
+    report.Step(L"Writing registry values");
+    if (!WriteProductValue(report, HKEY_LOCAL_MACHINE, L"LastVersion", kProductVersionNumber) ||
+        !WriteProductValue(report, HKEY_CURRENT_USER, L"Charityware", 11) ||
+        !WriteProductValue(report, HKEY_CURRENT_USER, L"UpdateCheck", 0)) {
+        return false;
+    }
 
-    ::MessageBoxW(GetSafeHwnd(), kSuccessText, kSuccessCaption, MB_ICONINFORMATION);
-    ShellExecuteViaDesktop((dir + L"Vantrelle.exe").c_str(), L"", L"", L"open", SW_SHOWNORMAL);
-    ExitProcess(0);
+    report.Note(std::wstring(L"Vantrelle ") + kVersionText + L" is installed in " + dir + L": " +
+                std::to_wstring(run.filesWritten) + L" files written.");
+    return true;
 }

@@ -5,17 +5,20 @@
 
 #include <cstring>
 
+#include "InstallProcedure.h"
 #include "PayloadKey.h"
+#include "Product.h"
 #include "resources/resource.h"
+#include "system/DesktopShell.h"
 #include "system/SpecialFolders.h"
 
 namespace {
 const UINT_PTR kInstallTimerId = 789;
-const wchar_t kVersionText[] = L"5.3.1";
-const wchar_t kProductPage[] = L"https://www.tollanby.com/vantrelle/index.php#Charityware";
+const wchar_t kSuccessText[] =
+    L"Vantrelle has been installed successfully.\nA shortcut has been created in the start menu.";
 }  // namespace
 
-CMainDlg::CMainDlg(CWnd* parent) : CDialog(IDD_MAIN, parent) {
+CMainDlg::CMainDlg(CLog& log, CWnd* parent) : CDialog(IDD_MAIN, parent), m_Log(log) {
     static_assert(sizeof m_CipherKey == Cabinet::kPayloadKeyLength, "the payload key is ten bytes");
     std::memcpy(m_CipherKey, Cabinet::kPayloadKey, sizeof m_CipherKey);
     HINSTANCE module = GetModuleHandleW(nullptr);
@@ -59,11 +62,10 @@ BOOL CMainDlg::OnInitDialog() {
 
     SetWindowText(std::wstring(L"Install  Vantrelle ") + kVersionText);
 
-    m_InstallDir = GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + L"Vantrelle";
-    m_InstallDirLabel.SetWindowText(m_InstallDir);
-    m_InstallDir += L"\\";
+    m_InstallDir = InstallDirectory();
+    m_InstallDirLabel.SetWindowText(m_InstallDir.substr(0, m_InstallDir.size() - 1));
 
-    m_Link.SetTarget(kProductPage);
+    m_Link.SetTarget(std::wstring(kProductPage) + L"#Charityware");
     SetTimer(kInstallTimerId, 1000);
     return TRUE;
 }
@@ -86,6 +88,18 @@ LRESULT CMainDlg::OnAcceptTerms(WPARAM, LPARAM) {
 LRESULT CMainDlg::OnInstallCommand(WPARAM, LPARAM) {
     OnInstall();
     return 0;
+}
+
+// The "I&nstall / Update" command. A failure has shown its box and leaves the
+// dialog open for another try; success starts Vantrelle and ends the installer,
+// the engine and its cabinet library still there.
+void CMainDlg::OnInstall() {
+    CBoxReport report(m_Log, GetSafeHwnd());
+    Cabinet::CExtractResource engine;
+    if (!InstallVantrelle(m_InstallDir, m_CipherKey, engine, report)) return;
+    ::MessageBoxW(GetSafeHwnd(), kSuccessText, L"Installation complete", MB_ICONINFORMATION);
+    ShellExecuteViaDesktop((m_InstallDir + kProgramFile).c_str(), L"", L"", L"open", SW_SHOWNORMAL);
+    ExitProcess(0);
 }
 
 LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {

@@ -4,11 +4,13 @@
 #include <string>
 
 #include "HyperLink.h"
+#include "Log.h"
 #include "framework/Framework.h"
 
 class CMainDlg : public CDialog {
 public:
-    explicit CMainDlg(CWnd* parent = nullptr);
+    // Every run of the installation writes to `log` (which may be one never opened).
+    explicit CMainDlg(CLog& log, CWnd* parent = nullptr);
     ~CMainDlg() override;
 
 protected:
@@ -25,10 +27,6 @@ protected:
     void OnInstall();
 
 private:
-    void ShowError(const wchar_t* text);
-    // Names a link that the installation does not go through and says what to do.
-    void ShowLinkRefused(const std::wstring& link);
-
     CStatic m_Picture;
     CStatic m_InstallDirLabel;
     CButton m_AcceptCheck;
@@ -38,4 +36,5 @@ private:
     HBITMAP m_hBitmap = nullptr;
     std::wstring m_InstallDir;
     unsigned char m_CipherKey[10];
+    CLog& m_Log;
 };

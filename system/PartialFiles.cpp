@@ -38,7 +38,8 @@ int RemovePartialFiles(const std::wstring& folder) {
         if (!IsPartialFileName(entry.cFileName)) continue;
         const std::wstring path = folder + entry.cFileName;
         // Cut off after its stamp, a partial file may already be read-only.
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (DeleteFileW(path.c_str())) ++removed;
     } while (FindNextFileW(find, &entry));
     FindClose(find);

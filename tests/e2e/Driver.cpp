@@ -26,6 +26,14 @@ BOOL CALLBACK FindDialogOfProcess(HWND hwnd, LPARAM lp) {
     fd->found = hwnd;
     return FALSE;
 }
+BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lp) {
+    auto* fd = reinterpret_cast<FindData*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != fd->pid || !IsWindowVisible(hwnd)) return TRUE;
+    fd->found = hwnd;
+    return FALSE;
+}
 }  // namespace
 
 CInstallerProcess::~CInstallerProcess() {
@@ -33,10 +41,11 @@ CInstallerProcess::~CInstallerProcess() {
     if (m_Info.hThread) CloseHandle(m_Info.hThread);
 }
 
-bool CInstallerProcess::Start(const std::wstring& exe, const std::wstring& workingDir) {
+bool CInstallerProcess::Start(const std::wstring& exe, const std::wstring& workingDir,
+                              const std::wstring& arguments) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    std::wstring cmd = L"\"" + exe + L"\"";
+    std::wstring cmd = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     return CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           workingDir.empty() ? nullptr : workingDir.c_str(), &si, &m_Info) != 0;
 }
@@ -57,6 +66,12 @@ bool CInstallerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     if (WaitForSingleObject(m_Info.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
     GetExitCodeProcess(m_Info.hProcess, exitCode);
     return true;
+}
+
+bool CInstallerProcess::ShowsWindow() const {
+    FindData fd{m_Info.dwProcessId, nullptr, nullptr};
+    EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&fd));
+    return fd.found != nullptr;
 }
 
 bool CInstallerProcess::IsRunning() const {

@@ -21,13 +21,17 @@ struct MessageBoxSeen {
 class CInstallerProcess {
 public:
     ~CInstallerProcess();
-    // Starts the program with the given working directory (empty: inherit).
-    bool Start(const std::wstring& exe, const std::wstring& workingDir = L"");
+    // Starts the program with the given working directory (empty: inherit) and
+    // arguments (as they follow the quoted program on its command line).
+    bool Start(const std::wstring& exe, const std::wstring& workingDir = L"",
+               const std::wstring& arguments = L"");
     // Waits for its top-level window with the dialog title; null on timeout.
     HWND WaitForDialog(DWORD timeoutMs = 20000);
     // Waits for the process to end; returns false on timeout.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
     bool IsRunning() const;
+    // Whether the process shows a top-level window now.
+    bool ShowsWindow() const;
     void Kill();
     DWORD Id() const { return m_Info.dwProcessId; }
 

@@ -6,6 +6,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -639,5 +641,135 @@ TEST_F(Installer, CutOffThenRetry) {
         }
         EXPECT_TRUE(PartialFiles(dir).empty()) << "the cut-off run's partial file is gone";
         CloseVantrelle();
+    }
+}
+
+// Every file below `root` with its bytes.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& root) {
+    std::vector<std::wstring> files;
+    ListTree(root, L"", &files);
+    std::map<std::wstring, std::string> tree;
+    for (const std::wstring& f : files) tree[f] = ReadAll(root + f);
+    return tree;
+}
+
+// The installer started with switches and no one at the screen: each row's exit
+// code, and its log holding the words a box would show. A refusal changes
+// nothing; no window ever shows, and Vantrelle is not started. The rows run in
+// order on one machine (whose install directory is a small volume of its own),
+// each leaving it as the next expects.
+TEST_F(Installer, QuietRuns) {
+    const std::wstring dir = InstallDir(), logFile = L"C:\\My Logs\\install.log";
+    CreateDirectoryW(L"C:\\My Logs", nullptr);
+    const std::wstring quiet = L"/QUIET /Accept-Charityware \"/log=" + logFile + L"\"";
+    const std::wstring link =
+        dir +
+        L"ECU\\Unit Alpha\nThis is a link to another place, and the installer does not work through links in "
+        L"the folders it installs into.\nPlease remove the link, then run the installer again.";
+    HANDLE held = nullptr;
+    std::wstring filler = dir + L"filler.bin";
+    // An update writes all but the sounds directly in Sound\\, which the user may have made.
+    std::vector<std::wstring> files;
+    ListTree(kPayloadTree, L"", &files);
+    size_t sounds = 0;
+    for (const std::wstring& f : files) sounds += f.rfind(L"Sound\\", 0) == 0 && f.find(L'\\', 6) == f.npos;
+    auto installed = [&](size_t written) {
+        return L"Vantrelle 5.3.1 is installed in " + dir + L": " + std::to_wstring(written) +
+               L" files written.";
+    };
+    struct Row {
+        const wchar_t* what;
+        const wchar_t* installer;
+        std::wstring switches;
+        std::function<void()> before, after;
+        DWORD code;
+        std::wstring text;  // in the log, as the box says it
+        bool box;           // a box lists the switches instead
+    } rows[] = {
+        {L"unknown switch", kInstaller, quiet + L" /frobnicate", [] {}, [] {}, 1639,
+         L"Unknown switch: /frobnicate\n\nInstaller takes these switches:", false},
+        {L"unknown switch, with a window", kInstaller, L"\"/log=" + logFile + L"\" /frobnicate", [] {}, [] {},
+         1639, L"Unknown switch: /frobnicate\n\nInstaller takes these switches:", true},
+        {L"no acceptance", kInstaller, L"/quiet \"/log=" + logFile + L"\"", [] {}, [] {}, 1602,
+         L"The charityware terms were not accepted. A quiet installation needs the switch "
+         L"/accept-charityware, by "
+         L"which you accept on the user's behalf that Vantrelle is charityware.",
+         false},
+        {L"damaged", VANTRELLE_INSTALLER_FLIPPED, quiet, [] {}, [] {}, 1392,
+         L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the "
+         L"installer.",
+         false},
+        {L"first installation", kInstaller, quiet, [] {}, [] {}, 0, installed(files.size()), false},
+        {L"Vantrelle running", kInstaller, quiet,
+         [&] {
+             held = CreateFileW((dir + L"Vantrelle.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+         },
+         [&] { CloseHandle(held); }, 32, L"Please close Vantrelle.", false},
+        {L"link", kInstaller, quiet,
+         [&] {
+             CreateDirectoryW(L"C:\\victim", nullptr);
+             MoveFileW((dir + L"ECU\\Unit Alpha").c_str(), (dir + L"ECU\\Unit Alpha.moved").c_str());
+             SetLink(dir + L"ECU\\Unit Alpha", L"C:\\victim");
+         },
+         [&] {
+             SetLink(dir + L"ECU\\Unit Alpha", L"");
+             MoveFileW((dir + L"ECU\\Unit Alpha.moved").c_str(), (dir + L"ECU\\Unit Alpha").c_str());
+         },
+         681, link, false},
+        {L"newer version", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 54); },
+         [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 53); }, 1638,
+         L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.", false},
+        {L"full volume", kInstaller, quiet,
+         [&] {  // what the run deletes first goes now, so that nothing but 64 KiB is free for it
+             DeleteFileW((dir + L"Vantrelle.exe").c_str());
+             ULARGE_INTEGER free{};
+             GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr);
+             WriteAll(filler, std::string(size_t(free.QuadPart - 65536), 'f'));
+         },
+         [&] { DeleteFileW(filler.c_str()); }, 1603, L"\nError 112: " + SystemText(ERROR_DISK_FULL), false},
+        {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52); }, [] {}, 0,
+         installed(files.size() - sounds), false},
+    };
+    for (Row& row : rows) {
+        row.before();
+        const auto tree = Snapshot(dir);
+        DWORD version = 0, versionAfter = 0;
+        ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version);
+        ASSERT_TRUE(process.Start(row.installer, L"", row.switches)) << row.what;
+        bool window = false;
+        DWORD code = 0;
+        while (!process.WaitForExit(20, &code) && !row.box) window = window || process.ShowsWindow();
+        if (row.box) {
+            Driver::MessageBoxSeen box = Driver::WaitForMessageBox(process.Id(), 20000);
+            EXPECT_EQ(0u, box.text.rfind(row.text, 0)) << box.text.c_str();
+            Driver::PressOk(Driver::FindMessageBox(process.Id()));
+            EXPECT_TRUE(process.WaitForExit(20000, &code));
+        }
+        EXPECT_FALSE(window) << row.what << ": a quiet run showed a window";
+        EXPECT_EQ(row.code, code) << row.what;
+        std::string log = ReadAll(logFile);
+        std::wstring text(row.text);
+        std::string expected(text.size() * 3, '\0');
+        expected.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &expected[0],
+                                            int(expected.size()), nullptr, nullptr));
+        for (size_t at = 0; (at = expected.find('\n', at)) != std::string::npos; at += 2)
+            expected.insert(at, "\r");
+        EXPECT_NE(std::string::npos, log.find(expected)) << row.what << ": " << log;
+        ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &versionAfter);
+        if (row.code != 0) {
+            EXPECT_EQ(version, versionAfter) << row.what;
+            // A refusal changes nothing; a damaged payload or a full volume fails where the dialog's does.
+            EXPECT_TRUE(row.code == 1392 || row.code == 1603 || tree == Snapshot(dir))
+                << row.what << ": changed";
+        } else {
+            EXPECT_EQ(53u, versionAfter);
+            for (const std::wstring& f : files)
+                EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
+            EXPECT_TRUE(Exists(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk"));
+            EXPECT_EQ(nullptr, Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 3000))
+                << "Vantrelle was started";
+        }
+        row.after();
     }
 }

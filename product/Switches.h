@@ -1,0 +1,22 @@
+#pragma once
+// The switches of the installer and the uninstaller, case-insensitive:
+//   /quiet               no window, no question; the exit code tells the result
+//   /accept-charityware  (installer) accepts the charityware terms on the user's behalf
+//   /log=PATH            writes what the run does to the file PATH
+//   /?                   lists the switches
+#include <string>
+
+struct Switches {
+    bool any = false;  // the program was given arguments at all
+    bool quiet = false;
+    bool acceptCharityware = false;
+    bool help = false;
+    std::wstring log;
+    std::wstring unknown;  // the first argument that is none of the program's switches
+};
+
+// Reads arguments 1 to count-1; `acceptsTerms`: /accept-charityware is one of the program's.
+Switches ParseSwitches(int count, const wchar_t* const* arguments, bool acceptsTerms);
+
+// The box that lists the switches: `program` is the file name that was started.
+std::wstring SwitchesText(const Switches& switches, const std::wstring& program, bool acceptsTerms);
