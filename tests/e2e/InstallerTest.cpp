@@ -542,7 +542,7 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
                                                 L"ECU\\Unit Alpha\\Emulator\\Unit Beta.xml"};
     ListTree(kPayloadTree, L"", &files);
     written.insert(written.end(), files.begin(), files.end());
-    for (const std::wstring linked : {L"ECU", L"ECU\\Unit Alpha"}) {
+    for (const std::wstring linked : {L"ECU", L"ECU\\Unit Alpha", L"ECU\\Unit Alpha\\Parameters"}) {
         // The target holds files of the names the update writes and deletes there.
         const std::wstring victim = L"C:\\victim" + std::to_wstring(linked.size()) + L"\\";
         for (const std::wstring& f : written) {
@@ -553,6 +553,7 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
         }
         std::vector<std::wstring> before;
         ListTree(victim, L"", &before);
+        CreateDirectoryW((dir + linked).c_str(), nullptr);  // the payload has no such folder: a user makes it
         ASSERT_TRUE(MoveFileW((dir + linked).c_str(), (dir + linked + L".moved").c_str()));
         SetLink(dir + linked, victim);
         WriteAll(dir + L"Convert\\Units.csv", "the user's change");

@@ -6,6 +6,7 @@
 
 #include "Container.h"
 #include "Extract.h"
+#include "Links.h"
 #include "PayloadKey.h"
 #include "TestSupport.h"
 
@@ -335,6 +336,12 @@ TEST(Extract, GoesThroughNoLinkBelowTheTarget) {
     EXPECT_FALSE(e.engine.CabinetIsDamaged());
     EXPECT_EQ(ReadBytes(links + L"victim\\Guide.txt"), own);
     EXPECT_FALSE(Exists(links + L"out\\sub")) << "the link stopped the extraction";
+    // A link two levels down is seen too: every part of the way counts, not only the first.
+    DeleteFileW((links + L"victim\\big.bin").c_str());
+    Engine d;
+    EXPECT_FALSE(d.Run(Cab(L"tree.cab"), links + L"two\\"));
+    EXPECT_EQ(std::wstring(d.engine.GetErrorText()), links + L"two\\sub\\deep\n" + kLinkRefusedText);
+    EXPECT_FALSE(Exists(links + L"victim\\big.bin"));
     // The target itself may be reached through a link: that one is its owner's.
     Engine f;
     EXPECT_TRUE(f.Run(Cab(L"tree.cab"), links + L"via\\")) << f.engine.GetErrorText();

@@ -41,8 +41,9 @@ done
 printf 'XXXXnot a cabinet at all, just text of some length\n' > notcab.bin
 
 # Links, which Wine cannot make itself but shows a Unix symbolic link to a folder
-# as: a folder below the target that leads to another folder, and a target
-# reached through a link.
-mkdir -p links/victim links/out links/real
+# as: a folder below the target that leads to another folder, one two levels
+# down, and a target reached through a link.
+mkdir -p links/victim links/out links/two/sub links/real
 ln -s ../victim links/out/Docs
+ln -s ../../victim links/two/sub/deep
 ln -s real links/via

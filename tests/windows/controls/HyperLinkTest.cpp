@@ -267,6 +267,15 @@ TEST_F(CHyperLinkFixture, ErasesWithButtonFace) {
     ReleaseDC(nullptr, screen);
 }
 
+// Wine keeps no focus-cue state: its DefWindowProc ignores WM_CHANGEUISTATE and
+// WM_UPDATEUISTATE and answers WM_QUERYUISTATE with 0. So the link is made to
+// answer for itself, as Windows answers for a window that hides focus cues.
+WNDPROC s_LinkProc = nullptr;
+LRESULT CALLBACK HidingFocusCues(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYUISTATE) return UISF_HIDEFOCUS;
+    return CallWindowProcW(s_LinkProc, hWnd, message, wParam, lParam);
+}
+
 TEST_F(CHyperLinkFixture, FocusRectangleOnlyWhileFocused) {
     Attach(L"Charityware", SS_LEFT | WS_TABSTOP);
     auto dots = [&] {  // on the top row, above the text
@@ -279,6 +288,14 @@ TEST_F(CHyperLinkFixture, FocusRectangleOnlyWhileFocused) {
     };
     EXPECT_EQ(dots(), 0);
     SetFocus(m_Link);
+    EXPECT_GT(dots(), 0);
+    // Where the window hides focus cues (mouse-only use), the link shows none either.
+    s_LinkProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_Link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HidingFocusCues)));
+    SendMessageW(m_Link, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    EXPECT_EQ(dots(), 0);
+    SetWindowLongPtrW(m_Link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_LinkProc));
+    SendMessageW(m_Link, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     EXPECT_GT(dots(), 0);
     SetFocus(m_hParent);
     EXPECT_EQ(dots(), 0);
@@ -443,9 +460,13 @@ TEST_F(FallbackCommand, FailedClickBeepsShowsErrorAndClearsVisited) {
         SendMessageW(hParent, WM_COMMAND, MAKEWPARAM(kLinkId, STN_CLICKED), reinterpret_cast<LPARAM>(label));
     });
     EXPECT_EQ(text, std::wstring(kPrefix) + L"There was not enough memory to complete the operation.");
-    for (WPARAM key : {VK_RETURN, VK_SPACE})  // the keys open it as the click does, with the same box
+    for (WPARAM key : {VK_RETURN, VK_SPACE}) {  // the keys open it as the click does, with the same box
         EXPECT_EQ(text,
                   ReadAndCloseMessageBox(kProgramName, [&] { SendMessageW(label, WM_KEYDOWN, key, 1); }));
+        // Held down, the key repeats (bit 30: it was down already): no second open, no box.
+        EXPECT_EQ(L"", ReadAndCloseMessageBox(kProgramName,
+                                              [&] { SendMessageW(label, WM_KEYDOWN, key, 0x40000001); }));
+    }
 
     HDC dc = CreateCompatibleDC(nullptr);
     SendMessageW(hParent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label));
