@@ -5,15 +5,15 @@
 // right one.
 enum ExitCode : unsigned long {
     kExitSuccess = 0,
-    kExitInUse = 32,               // ERROR_SHARING_VIOLATION: Vantrelle or its help file is in use
-    kExitShortcut = 82,            // ERROR_CANNOT_MAKE: the start-menu shortcut
-    kExitNoCabinetLibrary = 126,   // ERROR_MOD_NOT_FOUND: the system's Cabinet.dll
-    kExitLink = 681,               // ERROR_STOPPED_ON_SYMLINK: a link in a folder the program works in
-    kExitRegistry = 1013,          // ERROR_CANTWRITE: a registry value or key
-    kExitDamaged = 1392,           // ERROR_FILE_CORRUPT: the program's own data is damaged
-    kExitDeclined = 1602,          // ERROR_INSTALL_USEREXIT: terms not accepted, or removal declined
-    kExitWriteFailed = 1603,       // ERROR_INSTALL_FAILURE: a file, folder or permission
-    kExitLogFailed = 1622,         // ERROR_INSTALL_LOG_FAILURE
-    kExitNewerVersion = 1638,      // ERROR_PRODUCT_VERSION
-    kExitBadSwitch = 1639,         // ERROR_INVALID_COMMAND_LINE: an unknown switch, or /?
+    kExitInUse = 32,              // ERROR_SHARING_VIOLATION: Vantrelle or its help file is in use
+    kExitShortcut = 82,           // ERROR_CANNOT_MAKE: the start-menu shortcut
+    kExitNoCabinetLibrary = 126,  // ERROR_MOD_NOT_FOUND: the system's Cabinet.dll
+    kExitLink = 681,              // ERROR_STOPPED_ON_SYMLINK: a link in a folder the program works in
+    kExitRegistry = 1013,         // ERROR_CANTWRITE: a registry value or key
+    kExitDamaged = 1392,          // ERROR_FILE_CORRUPT: the program's own data is damaged
+    kExitDeclined = 1602,         // ERROR_INSTALL_USEREXIT: terms not accepted, or removal declined
+    kExitWriteFailed = 1603,      // ERROR_INSTALL_FAILURE: a file, folder or permission
+    kExitLogFailed = 1622,        // ERROR_INSTALL_LOG_FAILURE
+    kExitNewerVersion = 1638,     // ERROR_PRODUCT_VERSION
+    kExitBadSwitch = 1639,        // ERROR_INVALID_COMMAND_LINE: an unknown switch, or /?
 };

@@ -10,13 +10,15 @@ inline constexpr wchar_t kPublisher[] = L"Tollanby";
 
 // Registry: the product's key (both roots) and its Apps & features entry.
 inline constexpr wchar_t kProductKey[] = L"Software\\Tollanby\\Vantrelle";
-inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle";
+inline constexpr wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle";
 
 // Relative to the install directory.
 inline constexpr wchar_t kProgramFile[] = L"Vantrelle.exe";
 inline const wchar_t* const kHelpFiles[] = {L"Vantrelle.chm", L"Help english.chm", L"Help.chm"};
 // Ordinary users may write in these, and in everything below them.
-inline const wchar_t* const kSubFolders[] = {L"ECU", L"Translation", L"Update", L"Macros", L"Sound", L"Convert"};
+inline const wchar_t* const kSubFolders[] = {L"ECU",    L"Translation", L"Update",
+                                             L"Macros", L"Sound",       L"Convert"};
 inline constexpr wchar_t kUninstallerFile[] = L"Uninstall.exe";
 // Every file the installers wrote, one relative path a line; in the install
 // directory itself, which only administrators may write.

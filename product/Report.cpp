@@ -3,12 +3,13 @@
 std::wstring SystemErrorLine(unsigned long code) {
     wchar_t text[512] = {};
     std::wstring line = L"Error " + std::to_wstring(code) + L": ";
-    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, 512,
-                        nullptr)) {
+    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                        512, nullptr)) {
         return line + L"Microsoft has no explanation for this error code.";
     }
     line += text;
-    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r' || line.back() == L' ')) line.pop_back();
+    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r' || line.back() == L' '))
+        line.pop_back();
     return line;
 }
 
