@@ -55,22 +55,7 @@ const MessageMap* CApplication::GetMessageMap() const {
 BOOL CApplication::InitInstance() {
     const Switches switches = ParseSwitches(__argc, __wargv, true);
     CLog log;
-    if (!switches.log.empty() && !log.Open(switches.log)) {
-        const std::wstring text =
-            L"The log file cannot be written:\n" + switches.log + L"\n" + SystemErrorLine(GetLastError());
-        if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK);
-        m_ExitCode = kExitLogFailed;
-        return FALSE;
-    }
-    log.Write(std::wstring(L"Vantrelle ") + kVersionText + L" installer" +
-              (switches.quiet ? L", quiet" : L""));
-    if (switches.help || !switches.unknown.empty()) {
-        const std::wstring text = SwitchesText(switches, AfxGetAppName(), true);
-        log.Write(text);
-        if (!switches.quiet) AfxMessageBox(text, switches.help ? MB_ICONINFORMATION : MB_ICONERROR);
-        m_ExitCode = kExitBadSwitch;
-        return FALSE;
-    }
+    if (!BeginRun(switches, log, L"installer", AfxGetAppName(), m_ExitCode)) return FALSE;
     if (switches.quiet) {
         m_ExitCode = InstallQuietly(switches, log);
         return FALSE;

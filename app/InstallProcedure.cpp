@@ -10,6 +10,7 @@
 #include "ExtractResource.h"
 #include "InstallProcedure.h"
 #include "Product.h"
+#include "Uninstallation.h"
 #include "framework/WinApp.h"
 #include "system/Files.h"
 #include "system/FolderAccess.h"
@@ -45,13 +46,21 @@ const wchar_t kNewerVersionText[] =
 const wchar_t kDamagedText[] =
     L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the installer.";
 
-// What one run of the extraction learns, through the engine's user parameter.
+// What one run of the extraction learns, through the engine's user parameter:
+// every file it wrote, relative to the install directory.
 struct ExtractionRun {
-    unsigned filesWritten = 0;
+    size_t dirLength;
+    FileList written;
 };
 
-void CountWrittenFile(const wchar_t* /*targetPath*/, Cabinet::MemoryBuffer*, void* userParam) {
-    ++static_cast<ExtractionRun*>(userParam)->filesWritten;
+void RecordWrittenFile(const wchar_t* targetPath, Cabinet::MemoryBuffer*, void* userParam) {
+    auto* run = static_cast<ExtractionRun*>(userParam);
+    run->written.insert(targetPath + run->dirLength);
+}
+
+bool FailWith(CReport& report, ExitCode code, const std::wstring& path, DWORD error) {
+    report.Fail(code, path + L"\n" + SystemErrorLine(error));
+    return false;
 }
 
 // The payload is the installer's own: a cabinet the engine cannot use means this
@@ -175,18 +184,24 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     }
 
     report.Step(L"Extracting files");
-    ExtractionRun run;
+    ExtractionRun run{dir.size(), {}};
     Cabinet::ExtractCallbacks callbacks{};
     callbacks.BeforeCopy = PreserveExistingSounds;
-    callbacks.AfterCopy = CountWrittenFile;
+    callbacks.AfterCopy = RecordWrittenFile;
     engine.SetCallbacks(&callbacks);
     engine.m_Cipher.SetKey(key, 10);
-    if (!engine.CreateFdi() ||
-        !engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId, kPayloadResourceType,
-                                Cabinet::CStrBufW(dir.c_str()), &run)) {
+    const bool extracted = engine.CreateFdi() &&
+                           engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId,
+                                                  kPayloadResourceType, Cabinet::CStrBufW(dir.c_str()), &run);
+    // Listed even when the run failed: a later run keeps an existing sound it
+    // wrote, and the uninstaller must still know it for the installers'.
+    const bool listed = AddToRecord(dir, run.written);
+    const DWORD listError = GetLastError();
+    if (!extracted) {
         ReportExtractionFailure(engine, report);
         return false;
     }
+    if (!listed) return FailWith(report, kExitWriteFailed, dir + kRecordFile, listError);
 
     report.Step(L"Deleting obsolete files");
     for (const wchar_t* obsolete : kObsoleteFiles) {
@@ -208,7 +223,20 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
         return false;
     }
 
+    report.Step(L"Writing the uninstaller");
+    if (!WriteUninstaller(dir))
+        return FailWith(report, kExitWriteFailed, dir + kUninstallerFile, GetLastError());
+
+    // The last registry step: Apps & features lists Vantrelle only once it is whole.
+    report.Step(L"Registering Vantrelle in Apps & features");
+    if (const LONG result = WriteUninstallEntry(dir)) {
+        return FailWith(
+            report, kExitRegistry,
+            std::wstring(L"Error writing the registry key HKEY_LOCAL_MACHINE\\") + kUninstallKey + L".",
+            static_cast<DWORD>(result));
+    }
+
     report.Note(std::wstring(L"Vantrelle ") + kVersionText + L" is installed in " + dir + L": " +
-                std::to_wstring(run.filesWritten) + L" files written.");
+                std::to_wstring(run.written.size()) + L" files written.");
     return true;
 }

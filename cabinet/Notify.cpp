@@ -8,6 +8,7 @@
 #include <new>
 
 #include "Extract.h"
+#include "Paths.h"
 
 namespace Cabinet {
 
@@ -36,23 +37,6 @@ bool Decode(const char* text, bool utf8, CStrBufW& out) {
         wchar_t* p = out.Buffer();
         for (size_t i = 0; i < bytes; ++i) p[i] = static_cast<unsigned char>(text[i]);
         out.SetLength(bytes);
-    }
-    return true;
-}
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// A stored name may only name something inside the target directory.
-bool IsContainedName(const wchar_t* name) {
-    if (!name[0] || IsSeparator(name[0])) return false;  // rooted, or a UNC prefix
-    if (wcschr(name, L':')) return false;                // drive letter or stream
-    const wchar_t* part = name;
-    for (const wchar_t* p = name;; ++p) {
-        if (*p == 0 || IsSeparator(*p)) {
-            if (p - part == 2 && part[0] == L'.' && part[1] == L'.') return false;
-            if (*p == 0) break;
-            part = p + 1;
-        }
     }
     return true;
 }

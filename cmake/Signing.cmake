@@ -1,5 +1,6 @@
 # Signing a release: given a code-signing certificate and its private key (PEM),
-# the build signs the installer with osslsigncode right after linking it. Without
+# the build signs the installer and the uninstaller it carries with osslsigncode
+# right after linking each. Without
 # them the installer is unsigned, byte for byte as before.
 set(VANTRELLE_SIGN_CERT "" CACHE FILEPATH "Code-signing certificate (PEM) that signs Installer.exe; empty: unsigned")
 set(VANTRELLE_SIGN_KEY "" CACHE FILEPATH "Unencrypted private key (PEM) of VANTRELLE_SIGN_CERT")
@@ -17,10 +18,10 @@ function(_vantrelle_openssl out option file what)
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# vantrelle_sign(TARGET): signs TARGET's executable after every link when the
-# certificate and key are set. Everything that can be checked before building
+# vantrelle_sign(TARGET DESCRIPTION): signs TARGET's executable, described as
+# DESCRIPTION, after every link when the certificate and key are set. Everything that can be checked before building
 # is checked here, so a wrong file stops the configure, not a build an hour later.
-function(vantrelle_sign target)
+function(vantrelle_sign target description)
     if(NOT VANTRELLE_SIGN_CERT AND NOT VANTRELLE_SIGN_KEY)
         return()
     endif()
@@ -66,7 +67,7 @@ function(vantrelle_sign target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${cert} ${key})
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_SOURCE_DIR}/cmake/sign-installer.sh ${VANTRELLE_OSSLSIGNCODE}
-            $<TARGET_FILE:${target}> ${cert} ${key} "${VANTRELLE_SIGN_TIMESTAMP_URL}"
+            $<TARGET_FILE:${target}> ${cert} ${key} "${description}" "${VANTRELLE_SIGN_TIMESTAMP_URL}"
         COMMENT "Signing ${target}"
         VERBATIM)
 endfunction()

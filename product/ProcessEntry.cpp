@@ -1,8 +1,9 @@
-// The process's first code. Installers are started from a download folder, and
-// a DLL placed there under a system DLL's name would run with the installer's
-// rights if the installer's own folder were searched. So before the runtime,
-// the framework, COM or the common controls load anything, every later DLL
-// lookup is limited to the system directory, and the process stops following
+// The first code of the installer and of the uninstaller. An installer is
+// started from a download folder, and a DLL placed there under a system DLL's
+// name would run with the installer's rights if the program's own folder were
+// searched; the uninstaller keeps the same rule wherever it runs. So before the
+// runtime, the framework, COM or the common controls load anything, every later
+// DLL lookup is limited to the system directory, and the process stops following
 // junctions that ordinary users made; then the runtime starts as usual.
 #include <windows.h>
 
@@ -33,7 +34,7 @@ void FollowOnlyTrustedJunctions() {
 }  // namespace
 
 // The runtime sets the stack protector's guard value while this frame is live.
-extern "C" __attribute__((no_stack_protector)) int InstallerEntry() {
+extern "C" __attribute__((no_stack_protector)) int ProgramEntry() {
     // Present on every Windows the installer runs on; should it fail, the DLLs
     // the installer itself loads still come by full path.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);

@@ -1,6 +1,13 @@
 #include "Switches.h"
 
+#include <windows.h>
+
 #include <cwchar>
+
+#include "ExitCode.h"
+#include "Log.h"
+#include "Product.h"
+#include "Report.h"
 
 Switches ParseSwitches(int count, const wchar_t* const* arguments, bool acceptsTerms) {
     Switches s;
@@ -40,4 +47,25 @@ std::wstring SwitchesText(const Switches& switches, const std::wstring& program,
         L"Logs\\setup.log\")\n"
         L"/?\tshows this list";
     return text;
+}
+
+bool BeginRun(const Switches& switches, CLog& log, const wchar_t* program, const std::wstring& name,
+              unsigned long& exitCode) {
+    if (!switches.log.empty() && !log.Open(switches.log)) {
+        const std::wstring text =
+            L"The log file cannot be written:\n" + switches.log + L"\n" + SystemErrorLine(GetLastError());
+        if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK);
+        exitCode = kExitLogFailed;
+        return false;
+    }
+    log.Write(std::wstring(L"Vantrelle ") + kVersionText + L" " + program +
+              (switches.quiet ? L", quiet" : L""));
+    if (!switches.help && switches.unknown.empty()) return true;
+    const bool installer = wcscmp(program, L"installer") == 0;
+    const std::wstring text = SwitchesText(switches, name, installer);
+    log.Write(text);
+    if (!switches.quiet)
+        ::MessageBoxW(nullptr, text.c_str(), name.c_str(), switches.help ? MB_ICONINFORMATION : MB_ICONERROR);
+    exitCode = kExitBadSwitch;
+    return false;
 }

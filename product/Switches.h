@@ -20,3 +20,13 @@ Switches ParseSwitches(int count, const wchar_t* const* arguments, bool acceptsT
 
 // The box that lists the switches: `program` is the file name that was started.
 std::wstring SwitchesText(const Switches& switches, const std::wstring& program, bool acceptsTerms);
+
+class CLog;
+
+// How a run of either program begins: the log it is asked for is opened and
+// names the program (`program`: "installer" or "uninstaller"); /? and an
+// unknown switch list the switches, in a box titled with the file's name
+// (`name`, without extension) unless the run is quiet. False, with the exit
+// code, when the run ends there.
+bool BeginRun(const Switches& switches, CLog& log, const wchar_t* program, const std::wstring& name,
+              unsigned long& exitCode);

@@ -10,6 +10,7 @@
 #define IDC_PICTURE 108
 #define IDR_PAYLOAD 109
 #define IDC_LINK 110
+#define IDR_UNINSTALLER 111
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

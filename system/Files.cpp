@@ -22,3 +22,24 @@ bool CreateFolder(const wchar_t* path) {
     const DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
+
+bool CanDeleteFile(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_SHARING_VIOLATION;
+    // A running program's file opens for deletion but refuses it; the mark is
+    // taken back at once. A read-only file refuses it too, and is no such file.
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        CloseHandle(file);
+        return true;
+    }
+    FILE_DISPOSITION_INFO mark{TRUE};
+    const bool deletable = SetFileInformationByHandle(file, FileDispositionInfo, &mark, sizeof mark) != 0;
+    if (deletable) {
+        mark.DeleteFile = FALSE;
+        SetFileInformationByHandle(file, FileDispositionInfo, &mark, sizeof mark);
+    }
+    CloseHandle(file);
+    return deletable;
+}

@@ -45,3 +45,20 @@ int RemovePartialFiles(const std::wstring& folder) {
     FindClose(find);
     return removed;
 }
+
+bool WriteWholeFile(const std::wstring& path, const void* data, unsigned long size) {
+    const std::wstring partial = path.substr(0, path.find_last_of(L'\\') + 1) +
+                                 PartialFileName(GetTickCount() ^ GetCurrentProcessId());
+    HANDLE file =
+        CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, data, size, &written, nullptr) && written == size;
+    DWORD error = whole ? 0 : GetLastError();
+    CloseHandle(file);
+    if (whole && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (whole) error = GetLastError();
+    DeleteFileW(partial.c_str());
+    SetLastError(error ? error : ERROR_WRITE_FAULT);
+    return false;
+}

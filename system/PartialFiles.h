@@ -13,3 +13,6 @@ bool IsPartialFileName(const wchar_t* name);
 // Deletes the partial files directly in `folder` (a path ending in a backslash),
 // never a link of that name; returns how many went.
 int RemovePartialFiles(const std::wstring& folder);
+// Writes `path` whole: under a partial name beside it, renamed into place once
+// written. False, with GetLastError, when it cannot; the old file then stays.
+bool WriteWholeFile(const std::wstring& path, const void* data, unsigned long size);

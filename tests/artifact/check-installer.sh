@@ -51,62 +51,90 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$objdump" -f "$exe" >"$work/f" 2>&1
-"$objdump" -p "$exe" >"$work/p" 2>&1
+# make_up FILE NAME: what every program we ship is made of, read from the file:
+# its format, subsystem, hardening, lean build, signature and imports.
+make_up() {
+    file=$1 name=$2
+    "$objdump" -f "$file" >"$work/f" 2>&1
+    "$objdump" -p "$file" >"$work/p" 2>&1
 
-check "file format $format" grep -q "file format $format\$" "$work/f"
-check "optional header magic $magic (PE32$([ "$width" = 64 ] && echo +))" \
-    grep -Eq "^Magic[[:space:]]+$magic([[:space:]]|\$)" "$work/p"
-check "GUI subsystem" grep -Eq "^Subsystem[[:space:]]+00000002" "$work/p"
+    check "$name: file format $format" grep -q "file format $format\$" "$work/f"
+    check "$name: optional header magic $magic (PE32$([ "$width" = 64 ] && echo +))" \
+        grep -Eq "^Magic[[:space:]]+$magic([[:space:]]|\$)" "$work/p"
+    check "$name: GUI subsystem" grep -Eq "^Subsystem[[:space:]]+00000002" "$work/p"
 
-# Hardening: ASLR and DEP at both widths, 64-bit address randomisation at 64,
-# and the stack protector's runtime (its message is in the file only with it).
-flags="DYNAMIC_BASE NX_COMPAT"
-[ "$width" = 64 ] && flags="$flags HIGH_ENTROPY_VA"
-for flag in $flags; do
-    check "DllCharacteristics $flag" grep -Eq "^[[:space:]]+$flag\$" "$work/p"
-done
-check "stack protector linked in" grep -aq "stack smashing detected" "$exe"
+    # Hardening: ASLR and DEP at both widths, 64-bit address randomisation at 64,
+    # and the stack protector's runtime (its message is in the file only with it).
+    flags="DYNAMIC_BASE NX_COMPAT"
+    [ "$width" = 64 ] && flags="$flags HIGH_ENTROPY_VA"
+    for flag in $flags; do
+        check "$name: DllCharacteristics $flag" grep -Eq "^[[:space:]]+$flag\$" "$work/p"
+    done
+    check "$name: stack protector linked in" grep -aq "stack smashing detected" "$file"
 
-# Shipped lean: no debugging sections (without the string table their long
-# names show as /N) and no COFF symbol table (its pointer and count in the
-# file header are zero).
-"$objdump" -h "$exe" >"$work/h" 2>&1
-debug=$(sed -n 's/^ *[0-9][0-9]* \(\.debug[^ ]*\|\/[0-9][0-9]*\) .*/\1/p' "$work/h" | tr '\n' ' ')
-check "no debugging sections${debug:+ (found: ${debug% })}" [ -z "$debug" ]
-pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
-symbols=$(od -An -tu4 -j$((pe + 12)) -N8 "$exe" | tr -s ' ' | sed 's/^ //; s/ $//')
-check "no COFF symbol table (pointer, count: $symbols)" [ "$symbols" = "0 0" ]
+    # Shipped lean: no debugging sections (without the string table their long
+    # names show as /N) and no COFF symbol table (its pointer and count in the
+    # file header are zero).
+    "$objdump" -h "$file" >"$work/h" 2>&1
+    debug=$(sed -n 's/^ *[0-9][0-9]* \(\.debug[^ ]*\|\/[0-9][0-9]*\) .*/\1/p' "$work/h" | tr '\n' ' ')
+    check "$name: no debugging sections${debug:+ (found: ${debug% })}" [ -z "$debug" ]
+    pe=$(od -An -tu4 -j60 -N4 "$file" | tr -d ' ')
+    symbols=$(od -An -tu4 -j$((pe + 12)) -N8 "$file" | tr -s ' ' | sed 's/^ //; s/ $//')
+    check "$name: no COFF symbol table (pointer, count: $symbols)" [ "$symbols" = "0 0" ]
 
-# Certificate table (data directory 4, file offset and size): where a signature lives.
-table=$(sed -n 's/^Entry 4 \([0-9a-f]*\) \([0-9a-f]*\) Security Directory.*/\1 \2/p' "$work/p")
-if [ -z "$table" ]; then
-    fail "data directory entry 4 (certificate table) found"
-elif [ -n "$signed" ]; then
-    check "certificate table present (offset, size: $table)" [ $((0x${table#* })) -ne 0 ]
-else
-    check "no certificate table: unsigned" [ $((0x${table% *})) -eq 0 -a $((0x${table#* })) -eq 0 ]
-fi
+    # Certificate table (data directory 4, file offset and size): where a signature lives.
+    table=$(sed -n 's/^Entry 4 \([0-9a-f]*\) \([0-9a-f]*\) Security Directory.*/\1 \2/p' "$work/p")
+    if [ -z "$table" ]; then
+        fail "$name: data directory entry 4 (certificate table) found"
+    elif [ -n "$signed" ]; then
+        check "$name: certificate table present (offset, size: $table)" [ $((0x${table#* })) -ne 0 ]
+    else
+        check "$name: no certificate table: unsigned" [ $((0x${table% *})) -eq 0 -a $((0x${table#* })) -eq 0 ]
+    fi
 
-# Imports: only DLLs that every Windows has; nothing from the toolchain.
-sed -n 's/^[[:space:]]*DLL Name: //p' "$work/p" | tr -d '\r' >"$work/dlls"
-allowed="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL SHELL32.DLL OLE32.DLL OLEAUT32.DLL
+    # Imports: only DLLs that every Windows has; nothing from the toolchain.
+    sed -n 's/^[[:space:]]*DLL Name: //p' "$work/p" | tr -d '\r' >"$work/dlls"
+    allowed="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL SHELL32.DLL OLE32.DLL OLEAUT32.DLL
 ADVAPI32.DLL MSVCRT.DLL SHLWAPI.DLL COMDLG32.DLL VERSION.DLL UXTHEME.DLL CABINET.DLL"
-bad=""
-while read -r dll; do
-    up=$(printf '%s' "$dll" | tr '[:lower:]' '[:upper:]')
-    case " $(echo $allowed) " in
-        *" $up "*) ;;
-        *) bad="$bad $dll" ;;
-    esac
-done <"$work/dlls"
-if [ ! -s "$work/dlls" ]; then
-    fail "imports found"
-elif [ -n "$bad" ]; then
-    fail "imports only system DLLs (unexpected:$bad)"
-else
-    pass "imports only system DLLs ($(tr '\n' ' ' <"$work/dlls" | sed 's/ $//'))"
-fi
+    bad=""
+    while read -r dll; do
+        up=$(printf '%s' "$dll" | tr '[:lower:]' '[:upper:]')
+        case " $(echo $allowed) " in
+            *" $up "*) ;;
+            *) bad="$bad $dll" ;;
+        esac
+    done <"$work/dlls"
+    if [ ! -s "$work/dlls" ]; then
+        fail "$name: imports found"
+    elif [ -n "$bad" ]; then
+        fail "$name: imports only system DLLs (unexpected:$bad)"
+    else
+        pass "$name: imports only system DLLs ($(tr '\n' ' ' <"$work/dlls" | sed 's/ $//'))"
+    fi
+
+    # Manifest 1: administrator rights asked for, whatever the file is called;
+    # the systems it was made for; the common controls 6.0.
+    wrestool -l "$file" >"$work/resources" 2>&1
+    if grep -q -- "--type=24 --name=1 --language=1033 " "$work/resources" &&
+        wrestool -x --raw -t 24 -n 1 "$file" >"$work/manifest" 2>/dev/null && [ -s "$work/manifest" ]; then
+        check "$name: manifest depends on Microsoft.Windows.Common-Controls 6.0.0.0, requires administrator (uiAccess false), supports Windows 7, 8, 8.1 and 10/11" python3 -c '
+import re, sys
+m = open(sys.argv[1], encoding="utf-8").read()
+controls = re.search(r"name=\"Microsoft\.Windows\.Common-Controls\"[^>]*version=\"6\.0\.0\.0\"", m)
+level = re.search(r"<requestedExecutionLevel\s+level=\"requireAdministrator\"\s+uiAccess=\"false\"\s*/>", m)
+systems = set(re.findall(r"<supportedOS\s+Id=\"\{([0-9a-f-]+)\}\"", m))
+want = {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+        "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}
+if not (controls and level and systems == want):
+    print("  got: controls=%s level=%s systems=%s" % (bool(controls), bool(level), sorted(systems)))
+    sys.exit(1)' "$work/manifest"
+        check "$name: manifest is the only one" [ "$(grep -c -- "--type=24 " "$work/resources")" -eq 1 ]
+    else
+        fail "$name: manifest (RT_MANIFEST 1) present"
+    fi
+}
+
+make_up "$exe" Installer.exe
 
 wrestool -l "$exe" >"$work/res" 2>&1
 has_res() { grep -q -- "--type=$1 --name=$2 --language=$3 " "$work/res"; }
@@ -198,22 +226,16 @@ fi
 # Payload: RCDATA 109 in language 1033, a sealed container.
 if has_res 10 109 1033 && raw 10 109 "$work/payload"; then
     check "RCDATA 109 (language 1033) begins with CRYP" [ "$(head -c 4 "$work/payload")" = CRYP ]
-    count=$(grep -c -- "--type=10 " "$work/res")
-    check "RCDATA 109 is the only RCDATA resource" [ "$count" -eq 1 ]
 else
     fail "RCDATA 109 (language 1033) present"
 fi
 
-# Manifest 1: common controls 6.0, no requested execution level.
-if has_res 24 1 1033 && raw 24 1 "$work/manifest"; then
-    check "manifest: depends on Microsoft.Windows.Common-Controls 6.0.0.0" python3 -c '
-import re, sys
-m = open(sys.argv[1], encoding="utf-8").read()
-sys.exit(0 if re.search(r"name=\"Microsoft\.Windows\.Common-Controls\"[^>]*version=\"6\.0\.0\.0\"|version=\"6\.0\.0\.0\"[^>]*name=\"Microsoft\.Windows\.Common-Controls\"", m) else 1)' "$work/manifest"
-    check "manifest: no requestedExecutionLevel" sh -c '! grep -q requestedExecutionLevel "$1"' - "$work/manifest"
-    check "manifest is the only one" [ "$(grep -c -- "--type=24 " "$work/res")" -eq 1 ]
+# The uninstaller it carries, RCDATA 111: made up as the installer is.
+if has_res 10 111 1033 && raw 10 111 "$work/Uninstall.exe"; then
+    check "RCDATA 109 and 111 are the only RCDATA resources" [ "$(grep -c -- "--type=10 " "$work/res")" -eq 2 ]
+    make_up "$work/Uninstall.exe" "Uninstall.exe (RCDATA 111)"
 else
-    fail "manifest (RT_MANIFEST 1) present"
+    fail "RCDATA 111 (language 1033), the uninstaller, present"
 fi
 
 # Version record: fixed versions 0.0.0.0 and the strings of block 040904b0.

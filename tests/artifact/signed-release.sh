@@ -125,7 +125,7 @@ else
     pass "a failed signing step fails the build, names the timestamp server and leaves no Installer.exe"
 fi
 cp "$work/2/bin/Installer.exe" "$work/copy.exe"
-if "$src/cmake/sign-installer.sh" osslsigncode "$work/copy.exe" "$work/signer.pem" "$work/signer.key" $url \
+if "$src/cmake/sign-installer.sh" osslsigncode "$work/copy.exe" "$work/signer.pem" "$work/signer.key" Test $url \
     >/dev/null 2>&1; then
     fail "sign-installer.sh succeeded though the timestamp server did not answer"
 elif ls "$work"/copy.exe* >/dev/null 2>&1; then

@@ -645,6 +645,18 @@ TEST_F(Installer, CutOffThenRetry) {
     }
 }
 
+// A user's link at ECU\\Unit Alpha to a folder of theirs, the folder itself moved
+// aside (`plant`), or the link taken away and the folder put back.
+void PlantUnitAlphaLink(const std::wstring& dir, bool plant) {
+    const std::wstring folder = dir + L"ECU\\Unit Alpha", aside = folder + L".moved";
+    if (plant) {
+        CreateDirectoryW(L"C:\\victim", nullptr);
+        MoveFileW(folder.c_str(), aside.c_str());
+    }
+    SetLink(folder, plant ? L"C:\\victim" : L"");
+    if (!plant) MoveFileW(aside.c_str(), folder.c_str());
+}
+
 // Every file below `root` with its bytes.
 std::map<std::wstring, std::string> Snapshot(const std::wstring& root) {
     std::vector<std::wstring> files;
@@ -707,17 +719,8 @@ TEST_F(Installer, QuietRuns) {
                                 OPEN_EXISTING, 0, nullptr);
          },
          [&] { CloseHandle(held); }, 32, L"Please close Vantrelle.", false},
-        {L"link", kInstaller, quiet,
-         [&] {
-             CreateDirectoryW(L"C:\\victim", nullptr);
-             MoveFileW((dir + L"ECU\\Unit Alpha").c_str(), (dir + L"ECU\\Unit Alpha.moved").c_str());
-             SetLink(dir + L"ECU\\Unit Alpha", L"C:\\victim");
-         },
-         [&] {
-             SetLink(dir + L"ECU\\Unit Alpha", L"");
-             MoveFileW((dir + L"ECU\\Unit Alpha.moved").c_str(), (dir + L"ECU\\Unit Alpha").c_str());
-         },
-         681, link, false},
+        {L"link", kInstaller, quiet, [&] { PlantUnitAlphaLink(dir, true); },
+         [&] { PlantUnitAlphaLink(dir, false); }, 681, link, false},
         {L"newer version", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 54); },
          [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 53); }, 1638,
          L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.", false},
@@ -772,5 +775,147 @@ TEST_F(Installer, QuietRuns) {
                 << "Vantrelle was started";
         }
         row.after();
+    }
+}
+
+// Runs a command line to its end; its exit code, and what it printed when asked.
+DWORD RunToEnd(std::wstring command, std::string* printed = nullptr) {
+    wchar_t temp[MAX_PATH], out[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    GetTempFileNameW(temp, L"out", 0, out);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileW(out, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = file;
+    PROCESS_INFORMATION pi{};
+    DWORD code = 9999;
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 120000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(file);
+    if (printed) *printed = ReadAll(out);
+    DeleteFileW(out);
+    return code;
+}
+
+std::wstring EntryText(const wchar_t* name) {
+    wchar_t text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle",
+                 name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+}
+
+// What Windows' Programs and Features lists, as Wine's own shows it: KEY|||DisplayName.
+std::string ProgramsAndFeatures() {
+    std::string listed;
+    RunToEnd(L"uninstaller.exe --list", &listed);
+    return listed;
+}
+
+// A box of a process the test did not start: answered by its button.
+std::wstring Answer(const wchar_t* caption, int button) {
+    HWND box = Driver::WaitForWindowTitled(caption, 30000);
+    if (!box) return L"<no box>";
+    Sleep(200);
+    std::wstring text = Driver::ControlText(box, 0xFFFF);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+    return text;
+}
+
+// Installed, then removed through Programs and Features: interactively (Wine's
+// "uninstaller --remove", the driver answering the boxes) and with the entry's
+// QuietUninstallString. Everything the installers wrote goes, a file only an
+// older release wrote too; the user's files stay byte for byte, and nothing of
+// the uninstaller is left. Refusals remove nothing.
+TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
+    const std::wstring dir = InstallDir(), log = L"C:\\uninstall.log";
+    const std::map<std::wstring, std::string> own = {{L"ECU\\mine.txt", "my notes"},
+                                                     {L"Macros\\mine.mac", "my macro"},
+                                                     {L"Sound\\Connect.wav", "my sound"}};
+    std::vector<std::wstring> files;
+    ListTree(kPayloadTree, L"", &files);
+    for (bool quiet : {true, false}) {
+        // The user's sound is there first, so the installers keep it. The first
+        // round installs an older release, with a sound only it has, then updates.
+        SHCreateDirectoryExW(nullptr, (dir + L"Sound").c_str(), nullptr);
+        WriteAll(dir + L"Sound\\Connect.wav", "my sound");
+        for (const wchar_t* installer : {quiet ? VANTRELLE_INSTALLER_BIG : kInstaller, kInstaller}) {
+            ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(installer) + L"\" /quiet /accept-charityware"));
+        }
+        for (const auto& [name, bytes] : own) WriteAll(dir + name, bytes);
+        EXPECT_NE(std::string::npos, ProgramsAndFeatures().find("Vantrelle|||Vantrelle"));
+        EXPECT_EQ(L"\"" + dir + L"Uninstall.exe\"", EntryText(L"UninstallString"));
+        const auto installed = Snapshot(dir);
+        if (quiet) {
+            HANDLE held = nullptr;
+            const struct {
+                std::function<void()> before, after;
+                DWORD code;
+                std::wstring text;
+            } refusals[] = {
+                {[&] {
+                     held = CreateFileW((dir + L"Vantrelle.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+                 },
+                 [&] { CloseHandle(held); }, 32, L"Please close Vantrelle."},
+                {[&] { PlantUnitAlphaLink(dir, true); }, [&] { PlantUnitAlphaLink(dir, false); }, 681,
+                 dir + L"ECU\\Unit Alpha\nThis is a link to another place, and the uninstaller does not work "
+                       L"through "
+                       L"links in the folders it removes files from.\nPlease remove the link, then uninstall "
+                       L"Vantrelle again."},
+            };
+            for (const auto& refusal : refusals) {
+                refusal.before();
+                const auto before = Snapshot(dir);
+                EXPECT_EQ(refusal.code, RunToEnd(EntryText(L"QuietUninstallString") + L" /log=" + log));
+                EXPECT_TRUE(before == Snapshot(dir)) << "nothing removed";
+                refusal.after();
+                std::wstring text = refusal.text;
+                for (size_t at = 0; (at = text.find(L'\n', at)) != text.npos; at += 2) text.insert(at, L"\r");
+                const std::string logged = ReadAll(log);
+                EXPECT_NE(std::string::npos, logged.find(std::string(text.begin(), text.end()))) << logged;
+            }
+            EXPECT_EQ(0u, RunToEnd(EntryText(L"QuietUninstallString")));
+        } else {
+            Driver::CInstallerProcess programs;
+            for (int button : {IDNO, IDYES}) {  // No changes nothing
+                ASSERT_TRUE(
+                    programs.Start(L"C:\\windows\\system32\\uninstaller.exe", L"", L"--remove Vantrelle"));
+                EXPECT_EQ(L"Remove Vantrelle from this computer?", Answer(L"Uninstall Vantrelle", button));
+                if (button == IDNO) {
+                    DWORD code;
+                    EXPECT_TRUE(programs.WaitForExit(30000, &code));
+                    EXPECT_TRUE(installed == Snapshot(dir)) << "nothing removed";
+                }
+            }
+            EXPECT_EQ(
+                L"Vantrelle has been removed from this computer.\n\nThese were kept, because Vantrelle's "
+                L"installer did not put them there (your own files, or files Vantrelle made), in " +
+                    dir.substr(0, dir.size() - 1) + L":\nECU\nMacros\nSound",
+                Answer(L"Uninstall complete", IDOK));
+        }
+        for (const std::wstring& f : files) EXPECT_TRUE(own.count(f) || !Exists(dir + f)) << f.c_str();
+        EXPECT_FALSE(Exists(dir + L"Sound\\Big.wav")) << "written by the older release only";
+        for (const auto& [name, bytes] : own) EXPECT_EQ(bytes, ReadAll(dir + name)) << name.c_str();
+        EXPECT_FALSE(Exists(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk"));
+        DWORD v;
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            HKEY key;
+            EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(root, kKey, 0, KEY_READ, &key))
+                << "the product's key is gone";
+        }
+        EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
+        EXPECT_EQ(std::string::npos, ProgramsAndFeatures().find("Vantrelle"));
+        for (int i = 0; i < 200 && Exists(dir + L"Uninstall.exe"); ++i) Sleep(100);
+        EXPECT_FALSE(Exists(dir + L"Uninstall.exe")) << "the uninstaller is gone once it ended";
+        EXPECT_FALSE(Exists(dir + L"Uninstall.dat"));
+        for (const auto& [name, bytes] : own) DeleteFileW((dir + name).c_str());
     }
 }

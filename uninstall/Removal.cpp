@@ -1,0 +1,193 @@
+// Removing Vantrelle in a fixed order of steps: the refusals first, while
+// nothing is changed yet; then the installed files, the shortcut, the registry
+// values and the Apps & features entry, the folders left empty and the list.
+#include "Removal.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "PartialFiles.h"
+#include "Product.h"
+#include "Record.h"
+#include "system/Files.h"
+#include "system/Links.h"
+#include "system/Registry.h"
+#include "system/SpecialFolders.h"
+
+namespace {
+
+const wchar_t kLinkText[] =
+    L"This is a link to another place, and the uninstaller does not work through links in the folders it "
+    L"removes files from.\nPlease remove the link, then uninstall Vantrelle again.";
+
+bool Fail(CReport& report, ExitCode code, const std::wstring& text) {
+    report.Fail(code, text);
+    return false;
+}
+
+bool RefuseLink(CReport& report, const std::wstring& link) {
+    return Fail(report, kExitLink, link + L"\n" + kLinkText);
+}
+
+// Deletes a file the installers wrote; a read-only one too. 0 or the reason.
+DWORD RemoveFile(const std::wstring& path) {
+    if (DeleteFileW(path.c_str())) return 0;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return 0;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (DeleteFileW(path.c_str())) return 0;
+        error = GetLastError();
+    }
+    return error;
+}
+
+bool RemoveRegistry(CReport& report, const wchar_t* rootName, const wchar_t* key, LONG result) {
+    if (result == ERROR_SUCCESS) return true;
+    return Fail(report, kExitRegistry,
+                std::wstring(L"Error removing the registry key ") + rootName + L"\\" + key + L".\n" +
+                    SystemErrorLine(static_cast<unsigned long>(result)));
+}
+
+// The folder part of a relative name, without its backslash; empty at the top.
+std::wstring FolderOf(const std::wstring& name) {
+    const size_t cut = name.find_last_of(L'\\');
+    return cut == std::wstring::npos ? std::wstring() : name.substr(0, cut);
+}
+
+}  // namespace
+
+bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal) {
+    report.Step(L"Reading the list of installed files");
+    const std::wstring record = dir + kRecordFile;
+    FileList files;
+    if (!ReadRecord(record, files)) {
+        return Fail(
+            report, kExitDamaged,
+            L"The list of the files Vantrelle installed is missing or damaged, so the uninstaller cannot "
+            L"tell them from yours:\n" +
+                record + L"\n" + SystemErrorLine(GetLastError()) +
+                L"\nNothing was removed. Install Vantrelle again, then uninstall it.");
+    }
+
+    // As in the installer: a link where users may write could send this
+    // administrator's deletes to another place. While one is there, nothing goes.
+    report.Step(L"Checking the folders for links");
+    for (const wchar_t* sub : kSubFolders) {
+        const std::wstring link = FindLinkInTree(dir + sub);
+        if (!link.empty()) return RefuseLink(report, link);
+    }
+
+    report.Step(L"Checking that Vantrelle and its help are not in use");
+    if (!CanDeleteFile((dir + kProgramFile).c_str())) return Fail(report, kExitInUse, kCloseVantrelleText);
+    for (const wchar_t* help : kHelpFiles) {
+        if (!CanDeleteFile((dir + help).c_str())) return Fail(report, kExitInUse, kCloseHelpText);
+    }
+
+    report.Step(L"Removing files");
+    FileList folders, left;
+    std::wstring failed;
+    DWORD failure = 0;
+    for (const std::wstring& name : files) {
+        const std::wstring path = dir + name;
+        const size_t link = LinkOnPath(dir.c_str(), path.c_str());
+        if (link) return RefuseLink(report, path.substr(0, link));
+        if (const std::wstring folder = FolderOf(name); !folder.empty()) folders.insert(folder);
+        if (!FileExists(path.c_str())) continue;  // gone already: an obsolete file, say
+        const DWORD error = RemoveFile(path);
+        if (error == 0) {
+            ++removal.filesRemoved;
+            continue;
+        }
+        left.insert(name);
+        if (!failure) failure = error, failed = path;
+    }
+    // A run cut off while installing leaves a partial file where it wrote.
+    RemovePartialFiles(dir);
+    for (const std::wstring& folder : folders) {
+        if (!LinkOnPath(dir.c_str(), (dir + folder).c_str())) RemovePartialFiles(dir + folder + L"\\");
+    }
+    if (failure) {
+        // What is left stays listed, so that uninstalling again finishes the work.
+        WriteRecord(record, left);
+        return Fail(report, kExitWriteFailed,
+                    failed + L"\n" + SystemErrorLine(failure) +
+                        L"\nPlease close the program that uses it, then uninstall Vantrelle again.");
+    }
+
+    report.Step(L"Removing the start-menu shortcut");
+    const std::wstring shortcut = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
+    if (const DWORD error = RemoveFile(shortcut)) {
+        return Fail(report, kExitShortcut, shortcut + L"\n" + SystemErrorLine(error));
+    }
+
+    report.Step(L"Removing registry values");
+    if (!RemoveRegistry(report, L"HKEY_LOCAL_MACHINE", kProductKey,
+                        DeleteRegistryValue(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion")) ||
+        !RemoveRegistry(report, L"HKEY_LOCAL_MACHINE", kProductKey,
+                        DeleteEmptyRegistryKeys(HKEY_LOCAL_MACHINE, kProductKey, 1))) {
+        return false;
+    }
+    for (const wchar_t* name : {L"Charityware", L"UpdateCheck"}) {
+        if (!RemoveRegistry(report, L"HKEY_CURRENT_USER", kProductKey,
+                            DeleteRegistryValue(HKEY_CURRENT_USER, kProductKey, name))) {
+            return false;
+        }
+    }
+    if (!RemoveRegistry(report, L"HKEY_CURRENT_USER", kProductKey,
+                        DeleteEmptyRegistryKeys(HKEY_CURRENT_USER, kProductKey, 1))) {
+        return false;
+    }
+
+    report.Step(L"Removing the Apps & features entry");
+    if (!RemoveRegistry(report, L"HKEY_LOCAL_MACHINE", kUninstallKey,
+                        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey))) {
+        return false;
+    }
+
+    // Deepest first, so that a folder emptied of its folders goes too. A folder
+    // that still holds something of the user's, or of Vantrelle's own making, stays.
+    report.Step(L"Removing empty folders");
+    for (const wchar_t* sub : kSubFolders) folders.insert(sub);
+    std::vector<std::wstring> deepest(folders.begin(), folders.end());
+    std::sort(deepest.begin(), deepest.end(),
+              [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    for (const std::wstring& folder : deepest) {
+        for (std::wstring at = folder; !at.empty(); at = FolderOf(at)) {
+            const std::wstring path = dir + at;
+            if (LinkOnPath(dir.c_str(), path.c_str()) || !RemoveDirectoryW(path.c_str())) break;
+        }
+    }
+
+    report.Step(L"Removing the list of installed files");
+    if (const DWORD error = RemoveFile(record)) {
+        return Fail(report, kExitWriteFailed, record + L"\n" + SystemErrorLine(error));
+    }
+
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name != L"." && name != L".." && _wcsicmp(name.c_str(), kUninstallerFile) != 0)
+                removal.kept.push_back(name);
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    return true;
+}
+
+std::wstring RemovedText(const std::wstring& dir, const Removal& removal) {
+    std::wstring text = L"Vantrelle has been removed from this computer.";
+    if (removal.kept.empty()) return text;
+    text +=
+        L"\n\nThese were kept, because Vantrelle's installer did not put them there (your own files, or "
+        L"files Vantrelle made), in " +
+        dir.substr(0, dir.size() - 1) + L":";
+    for (const std::wstring& name : removal.kept) text += L"\n" + name;
+    return text;
+}

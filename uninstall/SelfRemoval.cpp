@@ -1,0 +1,104 @@
+#include "SelfRemoval.h"
+
+#include <windows.h>
+#include <sddl.h>
+
+#include <cwchar>
+#include <cwctype>
+
+#include "Product.h"
+
+namespace {
+
+// SYSTEM and the Administrators group only, nothing inherited from Temp (where
+// users may create files).
+const wchar_t kAdministratorsOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+
+// A new folder of our own under the Windows folder's Temp; one that exists
+// already, whoever made it, is never used.
+std::wstring MakeOwnFolder() {
+    wchar_t windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnly, SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        return {};
+    }
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    std::wstring folder;
+    DWORD number = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int tries = 0; tries < 16 && folder.empty(); ++tries) {
+        wchar_t name[64];
+        swprintf(name, 64, L"\\Temp\\Vantrelle-Uninstall-%08lX", static_cast<unsigned long>(number++));
+        const std::wstring candidate = std::wstring(windows) + name;
+        if (CreateDirectoryW(candidate.c_str(), &security))
+            folder = candidate + L"\\";
+        else if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    const DWORD error = GetLastError();
+    LocalFree(descriptor);
+    SetLastError(error);
+    return folder;
+}
+
+}  // namespace
+
+bool StartSelfRemoval(const std::wstring& dir) {
+    const std::wstring folder = MakeOwnFolder();
+    if (folder.empty()) return false;
+    const std::wstring copy = folder + kUninstallerFile;
+    if (!CopyFileW((dir + kUninstallerFile).c_str(), copy.c_str(), TRUE)) return false;
+    // The copy waits on this process through an inherited handle.
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE,
+                         TRUE, 0)) {
+        return false;
+    }
+    // The directory's final backslash is doubled before the closing quote, so
+    // the command line keeps it as one backslash.
+    std::wstring command = L"\"" + copy + L"\" " + kCleanupSwitch + L" " +
+                           std::to_wstring(reinterpret_cast<UINT_PTR>(self)) + L" \"" + dir + L"\\\"";
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    const BOOL ok = CreateProcessW(copy.c_str(), &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                   nullptr, system, &startup, &started);
+    const DWORD error = GetLastError();
+    CloseHandle(self);
+    if (!ok) {
+        DeleteFileW(copy.c_str());
+        RemoveDirectoryW(folder.c_str());
+        SetLastError(error);
+        return false;
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return true;
+}
+
+void FinishSelfRemoval(const wchar_t* process, const wchar_t* dir) {
+    // Only what the uninstaller asked for: its own file, then its folder if empty.
+    const size_t length = wcslen(dir);
+    if (length < 4 || dir[1] != L':' || dir[length - 1] != L'\\') return;
+    HANDLE uninstaller = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(wcstoull(process, nullptr, 10)));
+    if (WaitForSingleObject(uninstaller, 60000) != WAIT_OBJECT_0) return;
+    CloseHandle(uninstaller);
+    const std::wstring original = std::wstring(dir) + kUninstallerFile;
+    // The system may hold the file a moment after its process ended.
+    for (int tries = 0;
+         tries < 50 && !DeleteFileW(original.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND; ++tries) {
+        Sleep(100);
+    }
+    RemoveDirectoryW(dir);
+
+    wchar_t self[MAX_PATH];
+    const DWORD got = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (got == 0 || got >= MAX_PATH) return;
+    MoveFileExW(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    *wcsrchr(self, L'\\') = 0;
+    MoveFileExW(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}

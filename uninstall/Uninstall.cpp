@@ -1,0 +1,79 @@
+// Uninstall.exe: asks, removes what the installers wrote, says what stayed, and
+// leaves nothing of itself behind. With /quiet it asks nothing and shows
+// nothing; its exit code tells the result.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "Product.h"
+#include "Removal.h"
+#include "Report.h"
+#include "SelfRemoval.h"
+#include "Switches.h"
+#include "framework/WinApp.h"
+
+namespace {
+
+const wchar_t kConfirmText[] = L"Remove Vantrelle from this computer?";
+const wchar_t kCaption[] = L"Uninstall Vantrelle";
+
+// The folder this program runs from, ending in a backslash: the install directory.
+std::wstring OwnDirectory() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    std::wstring dir(path, length);
+    return dir.substr(0, dir.find_last_of(L'\\') + 1);
+}
+
+}  // namespace
+
+class CUninstallApp : public CWinApp {
+protected:
+    BOOL InitInstance() override {
+        m_ExitCode = Uninstall();
+        return FALSE;
+    }
+    int ExitInstance() override { return static_cast<int>(m_ExitCode); }
+
+private:
+    ExitCode Uninstall();
+    unsigned long m_ExitCode = 0;
+};
+
+CUninstallApp theApp;
+
+ExitCode CUninstallApp::Uninstall() {
+    if (__argc == 4 && _wcsicmp(__wargv[1], kCleanupSwitch) == 0) {
+        FinishSelfRemoval(__wargv[2], __wargv[3]);
+        return kExitSuccess;
+    }
+    const Switches switches = ParseSwitches(__argc, __wargv, false);
+    CLog log;
+    unsigned long exitCode = kExitSuccess;
+    if (!BeginRun(switches, log, L"uninstaller", AfxGetAppName(), exitCode))
+        return static_cast<ExitCode>(exitCode);
+    if (!switches.quiet &&
+        ::MessageBoxW(nullptr, kConfirmText, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        log.Write(L"Not removed: the user answered No.");
+        return kExitDeclined;
+    }
+
+    const std::wstring dir = OwnDirectory();
+    CReport quietReport(log);
+    CBoxReport boxReport(log, nullptr);
+    CReport& report = switches.quiet ? quietReport : boxReport;
+    Removal removal;
+    if (!RemoveVantrelle(dir, report, removal)) return report.Code();
+    const std::wstring text = RemovedText(dir, removal);
+    report.Note(text + L"\n" + std::to_wstring(removal.filesRemoved) + L" files removed.");
+    if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), L"Uninstall complete", MB_ICONINFORMATION);
+    // Last, so that the copy that deletes this program waits only for its end.
+    if (!StartSelfRemoval(dir)) {
+        // Not worth a failure: the file goes at the next restart instead.
+        report.Note(L"The uninstaller will be deleted at the next restart: " +
+                    SystemErrorLine(GetLastError()));
+        MoveFileExW((dir + kUninstallerFile).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    return kExitSuccess;
+}
