@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "HyperLink.h"
+#include "TestDialog.h"
 #include "TestWindows.h"
 #include "WinApp.h"
 
 #include <shellapi.h>
+
+// Windows 10 1703, newer than the headers' target.
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
 
 #include <cstring>
 #include <string>
@@ -290,6 +296,54 @@ TEST_F(CHyperLinkFixture, DestroyWindowStopsHoverTimer) {
     EXPECT_TRUE(m_Link.DestroyWindow());
     EXPECT_EQ(m_Link.m_hWnd, nullptr);
     PumpMessages(150);  // no timer message may reach the gone window
+}
+
+// Under per-monitor awareness Windows rescales a dialog's font when the dialog
+// moves to a monitor of another scale, gives the new font to the controls, then
+// sends them WM_DPICHANGED_AFTERPARENT. Wine 8 does none of it: this plays the
+// system's part on a dialog of the test's own.
+HFONT s_RescaledFont = nullptr;
+INT_PTR CALLBACK RescaledDialogProc(HWND dlg, UINT message, WPARAM, LPARAM) {
+    if (message != WM_GETFONT || s_RescaledFont == nullptr) return FALSE;
+    SetWindowLongPtrW(dlg, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(s_RescaledFont));
+    return TRUE;
+}
+
+TEST(CHyperLinkInDialog, FollowsTheDialogsFontAfterADpiChange) {
+    HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TEST_DIALOG), nullptr,
+                                  RescaledDialogProc, 0);
+    ASSERT_NE(nullptr, dlg);
+    CHyperLink link;
+    ASSERT_TRUE(link.SubclassWindow(GetDlgItem(dlg, IDC_TEST_LABEL)));
+    LOGFONTW logFont = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof logFont, &logFont);
+    logFont.lfHeight *= 2;
+    HFONT larger = CreateFontIndirectW(&logFont);
+    s_RescaledFont = larger;
+    SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(larger), FALSE);
+    SendMessageW(link, WM_DPICHANGED_AFTERPARENT, 0, 0);
+
+    logFont.lfUnderline = 1;
+    HFONT underlined = CreateFontIndirectW(&logFont);
+    HDC dc = GetDC(link);
+    HGDIOBJ old = SelectObject(dc, underlined);
+    SIZE text = {};
+    GetTextExtentPoint32W(dc, L"Label", 5, &text);
+    SelectObject(dc, old);
+    ReleaseDC(link, dc);
+    RECT client;
+    GetClientRect(link, &client);
+    EXPECT_EQ(text.cx, client.right);
+    EXPECT_EQ(text.cy, client.bottom);
+    link.SetUnderlineMode(1);
+    LOGFONTW shown = {};
+    GetObjectW(link.GetFont(), sizeof shown, &shown);
+    EXPECT_EQ(logFont.lfHeight, shown.lfHeight);
+    EXPECT_EQ(1, shown.lfUnderline);
+    DestroyWindow(dlg);
+    s_RescaledFont = nullptr;
+    DeleteObject(underlined);
+    DeleteObject(larger);
 }
 
 // ".htm" pointed at a class of the test's own in the prefix's HKEY_CLASSES_ROOT,
