@@ -117,8 +117,6 @@ TEST_F(MainDialogAtScale, PictureAndIconsAreDrawnForThisScale) {
             DeleteObject(icon.hbmMask);
             DeleteObject(icon.hbmColor);
         }
-        std::printf("%d DPI: client %ldx%ld, picture %ldx%ld\n", dpi, client.right, client.bottom,
-                    rect.right - rect.left, rect.bottom - rect.top);
     });
 }
 
@@ -157,7 +155,6 @@ TEST_F(MainDialogAtScale, TextsFitAndTabOrderHolds) {
         EXPECT_EQ(text.cy, rc.bottom);
         EXPECT_EQ(link, GetNextDlgTabItem(dlg, box, FALSE));
         EXPECT_EQ(box, GetNextDlgTabItem(dlg, link, FALSE)) << "past the disabled button";
-        std::printf("%d DPI: link %ldx%ld\n", dpi, rc.right, rc.bottom);
     });
 }
 
