@@ -4,16 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "HyperLink.h"
-#include "TestDialog.h"
 #include "TestWindows.h"
 #include "WinApp.h"
 
 #include <shellapi.h>
-
-// Windows 10 1703, newer than the headers' target.
-#ifndef WM_DPICHANGED_AFTERPARENT
-#define WM_DPICHANGED_AFTERPARENT 0x02E3
-#endif
 
 #include <cstring>
 #include <string>
@@ -296,34 +290,6 @@ TEST_F(CHyperLinkFixture, DestroyWindowStopsHoverTimer) {
     EXPECT_TRUE(m_Link.DestroyWindow());
     EXPECT_EQ(m_Link.m_hWnd, nullptr);
     PumpMessages(150);  // no timer message may reach the gone window
-}
-
-// Under per-monitor awareness Windows rescales a dialog's font when the dialog
-// moves to a monitor of another scale, then sends WM_DPICHANGED_AFTERPARENT to
-// its controls. Wine 8 does neither: the test's font plays the rescaled one.
-HFONT s_RescaledFont = nullptr;
-INT_PTR CALLBACK RescaledDialogProc(HWND dlg, UINT message, WPARAM, LPARAM) {
-    if (message != WM_GETFONT || s_RescaledFont == nullptr) return FALSE;
-    SetWindowLongPtrW(dlg, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(s_RescaledFont));
-    return TRUE;
-}
-
-TEST_F(CHyperLinkFixture, FollowsTheDialogsFontAfterADpiChange) {
-    HWND dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_TEST_DIALOG), nullptr, RescaledDialogProc, 0);
-    ASSERT_TRUE(m_Link.SubclassWindow(GetDlgItem(dlg, IDC_TEST_LABEL)));
-    s_RescaledFont = m_hFont;
-    SendMessageW(m_Link, WM_DPICHANGED_AFTERPARENT, 0, 0);
-    RECT rect;
-    GetWindowRect(m_Link, &rect);
-    EXPECT_EQ(ExpectedSize().cx, rect.right - rect.left);
-    EXPECT_EQ(ExpectedSize().cy, rect.bottom - rect.top);
-    m_Link.SetUnderlineMode(1);
-    LOGFONTW shown = {};
-    GetObjectW(m_Link.GetFont(), sizeof shown, &shown);
-    EXPECT_EQ(-16, shown.lfHeight);
-    EXPECT_TRUE(Underlined());
-    DestroyWindow(dlg);
-    s_RescaledFont = nullptr;
 }
 
 // ".htm" pointed at a class of the test's own in the prefix's HKEY_CLASSES_ROOT,
