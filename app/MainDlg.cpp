@@ -3,8 +3,13 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
+#include "DisplayScale.h"
 #include "InstallProcedure.h"
 #include "PayloadKey.h"
 #include "Product.h"
@@ -16,6 +21,15 @@ namespace {
 const UINT_PTR kInstallTimerId = 789;
 const wchar_t kSuccessText[] =
     L"Vantrelle has been installed successfully.\nA shortcut has been created in the start menu.";
+
+// The picture drawn for 100 % (96 DPI) and each further 25 % up to 200 %.
+const UINT kPictures[] = {IDB_PICTURE, IDB_PICTURE_125, IDB_PICTURE_150, IDB_PICTURE_175, IDB_PICTURE_200};
+
+// The nearest scale drawn (1.0 is 100 %); smaller ones get 100 %, larger ones 200 %.
+UINT PictureForScale(double scale) {
+    const int step = static_cast<int>(std::lround((scale - 1) / 0.25));
+    return kPictures[std::clamp(step, 0, static_cast<int>(std::size(kPictures)) - 1)];
+}
 }  // namespace
 
 CMainDlg::CMainDlg(CLog& log, CWnd* parent) : CDialog(IDD_MAIN, parent), m_Log(log) {
@@ -23,7 +37,6 @@ CMainDlg::CMainDlg(CLog& log, CWnd* parent) : CDialog(IDD_MAIN, parent), m_Log(l
     std::memcpy(m_CipherKey, Cabinet::kPayloadKey, sizeof m_CipherKey);
     HINSTANCE module = GetModuleHandleW(nullptr);
     m_hIcon = LoadIconW(module, MAKEINTRESOURCEW(IDI_MAIN));
-    m_hBitmap = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_PICTURE));
     // The shortcut and the launch through the desktop shell need a COM apartment
     // on this thread; it lives as long as the process.
     CoInitialize(nullptr);
@@ -38,6 +51,7 @@ const MessageMap* CMainDlg::GetMessageMap() const {
         OnMessage(WM_QUERYDRAGICON, &CMainDlg::OnQueryDragIcon),
         OnCommand(BN_CLICKED, IDC_ACCEPT, &CMainDlg::OnAcceptTerms),
         OnCommand(BN_CLICKED, IDC_INSTALL, &CMainDlg::OnInstallCommand),
+        OnMessage(WM_DPICHANGED, &CMainDlg::OnDpiChanged),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetMessageMap(), entries);
     return &map;
@@ -54,11 +68,7 @@ void CMainDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ::SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    ::SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-
-    ::SendMessageW(m_Picture.GetSafeHwnd(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hBitmap));
-    ::SetWindowPos(m_Picture.GetSafeHwnd(), nullptr, 0, 0, 83, 92, SWP_NOMOVE | SWP_NOZORDER);
+    ShowImagesFor(WindowDpi(GetSafeHwnd()));
 
     SetWindowText(std::wstring(L"Install  Vantrelle ") + kVersionText);
 
@@ -68,6 +78,42 @@ BOOL CMainDlg::OnInitDialog() {
     m_Link.SetTarget(std::wstring(kProductPage) + L"#Charityware");
     SetTimer(kInstallTimerId, 1000);
     return TRUE;
+}
+
+void CMainDlg::ShowImagesFor(UINT dpi) {
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    // Each new image is in place before the one it replaces is freed.
+    CBitmap picture;
+    // Drawn for the DPI, but no larger than the layout has grown: the template's
+    // font, MS Sans Serif 8 pt, is 13 pixels high at 100 % and, a bitmap font,
+    // grows in steps and stops at its largest size. The picture keeps its share
+    // of the dialog where the font stopped growing.
+    const int fontHeight = FontHeight(GetSafeHwnd());
+    double scale = double(dpi) / USER_DEFAULT_SCREEN_DPI;
+    if (fontHeight > 0) scale = std::min(scale, fontHeight / 13.0);
+    if (picture.Load(module, PictureForScale(scale))) {
+        m_Picture.SetBitmap(picture);
+        // The control keeps its place and takes the picture's size.
+        const SIZE size = picture.GetSize();
+        m_Picture.SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+        m_Bitmap = std::move(picture);
+    }
+    CIcon bigIcon;
+    CIcon smallIcon;
+    bigIcon.Load(module, IDI_MAIN, SystemMetricForDpi(SM_CXICON, dpi));
+    smallIcon.Load(module, IDI_MAIN, SystemMetricForDpi(SM_CXSMICON, dpi));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.GetSafeHandle()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.GetSafeHandle()));
+    m_BigIcon = std::move(bigIcon);
+    m_SmallIcon = std::move(smallIcon);
+}
+
+// The dialog moved to a monitor of another scale. The system's default handling
+// rescales the window, its controls and its font; the images are ours to pick.
+LRESULT CMainDlg::OnDpiChanged(WPARAM dpi, LPARAM) {
+    const LRESULT result = Default();
+    ShowImagesFor(HIWORD(dpi));
+    return result;
 }
 
 // Enter must never close the installer.

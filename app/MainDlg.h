@@ -24,16 +24,22 @@ protected:
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnAcceptTerms(WPARAM, LPARAM);
     LRESULT OnInstallCommand(WPARAM, LPARAM);
+    LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
     void OnInstall();
 
 private:
+    // The picture and the caption and taskbar icons drawn for this DPI.
+    void ShowImagesFor(UINT dpi);
+
     CStatic m_Picture;
     CStatic m_InstallDirLabel;
     CButton m_AcceptCheck;
     CButton m_InstallButton;
     CHyperLink m_Link;
-    HICON m_hIcon = nullptr;
-    HBITMAP m_hBitmap = nullptr;
+    HICON m_hIcon = nullptr;  // at the system's icon size; shared, never destroyed
+    CBitmap m_Bitmap;         // what m_Picture shows
+    CIcon m_BigIcon;          // what the window shows as ICON_BIG
+    CIcon m_SmallIcon;        // and as ICON_SMALL
     std::wstring m_InstallDir;
     unsigned char m_CipherKey[10];
     CLog& m_Log;

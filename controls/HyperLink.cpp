@@ -9,6 +9,8 @@
 
 static constexpr UINT kHoverPeriodMs = 100;
 static constexpr int kLeaveRepaintMargin = 10;  // the underline may reach below the client area
+// WM_DPICHANGED_AFTERPARENT (Windows 10 1703), newer than the headers' target.
+static constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 const MessageMap* CHyperLink::GetMessageMap() const {
     static const MessageEntry entries[] = {
@@ -24,6 +26,7 @@ const MessageMap* CHyperLink::GetMessageMap() const {
         OnMessage(WM_UPDATEUISTATE, &CHyperLink::OnFocusCueChanged),
         OnMessage(WM_GETDLGCODE, &CHyperLink::OnGetDlgCode),
         OnMessage(WM_KEYDOWN, &CHyperLink::OnKeyDown),
+        OnMessage(kDpiChangedAfterParent, &CHyperLink::OnDpiChangedAfterParent),
     };
     static const MessageMap map = MakeMessageMap(CStatic::GetMessageMap(), entries);
     return &map;
@@ -35,7 +38,12 @@ void CHyperLink::PreSubclassWindow() {
     if (m_Target.empty()) m_Target = text;
     if (text.empty()) SetWindowText(m_Target);
 
-    HFONT font = GetFont();
+    CreateFonts(GetFont());
+    FitToText();
+    LoadHandCursor();
+}
+
+void CHyperLink::CreateFonts(HFONT font) {
     if (font == nullptr) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     if (font == nullptr) font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
     LOGFONTW logFont = {};
@@ -44,8 +52,25 @@ void CHyperLink::PreSubclassWindow() {
         logFont.lfUnderline = 1;
         m_UnderlinedFont.CreateFontIndirect(&logFont);
     }
+}
+
+// The dialog moved to a monitor of another scale and has rescaled its font (and
+// given it to its controls): the link's own fonts and size follow. The label
+// holds the dialog's font while the old ones are deleted, then the font of its
+// state, as SetUnderlineMode and the hover tracking give it.
+LRESULT CHyperLink::OnDpiChangedAfterParent(WPARAM, LPARAM) {
+    HWND parent = GetParent();
+    HFONT dialogFont = parent ? reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
+    SetFont(dialogFont, FALSE);
+    CreateFonts(dialogFont);
+    if (m_UnderlineMode == 1 || (m_UnderlineMode == -1 && m_IsHovering)) {
+        SetFont(m_UnderlinedFont, FALSE);
+    } else if (m_UnderlineMode != -1) {
+        SetFont(m_PlainFont, FALSE);
+    }
     FitToText();
-    LoadHandCursor();
+    Invalidate(TRUE);
+    return Default();
 }
 
 void CHyperLink::SetTarget(const std::wstring& target) {

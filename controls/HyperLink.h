@@ -62,6 +62,10 @@ protected:
     LRESULT OnFocusCueChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetDlgCode(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
+
+    // Makes m_PlainFont and m_UnderlinedFont from this font (a stock font if none).
+    void CreateFonts(HFONT font);
 
     // Opens the target as the user asked (click or key): visited colour, or beep and error box.
     void Follow();

@@ -2,19 +2,27 @@
 """Draws the installer's emblem (a white "V" on a rounded blue-teal square).
 
 Usage: make-art.py OUTDIR
-Writes OUTDIR/Installer.ico (48, 32 and 16 px, 32 bpp with alpha) and
-OUTDIR/Picture.bmp (83 x 92 px, 24 bpp). Plain arithmetic only, so every run
-writes the same bytes.
+Writes OUTDIR/Installer.ico (the icon sizes below, 32 bpp with alpha; 256 px
+PNG-compressed, as Windows reads it) and the dialog picture at each display
+scale: OUTDIR/Picture.bmp (83 x 92 px at 100 %) and Picture-125.bmp ...
+Picture-200.bmp (24 bpp). Plain arithmetic only, so every run writes the same
+bytes.
 """
 import math
 import os
 import struct
 import sys
+import zlib
 
 SAMPLES = 4  # supersampling per axis, for smooth edges
 TOP = (0x2A, 0xA8, 0xB4)     # teal
 BOTTOM = (0x1C, 0x4A, 0x8C)  # deep blue
 WHITE = (0xFF, 0xFF, 0xFF)
+
+# What Windows asks for at 100 % to 200 % (small, large and taskbar icons) and
+# the large icon of Explorer's biggest views.
+ICON_SIZES = [256, 64, 48, 40, 32, 24, 20, 16]
+PICTURE_SCALES = [100, 125, 150, 175, 200]  # per cent; 100 % is 83 x 92 px
 
 
 def in_rounded_square(u, v, inset=0.04, radius=0.22):
@@ -69,7 +77,21 @@ def emblem(size):
     return rows
 
 
+def png_image(size):
+    rows = emblem(size)
+    raw = b"".join(b"\0" + b"".join(struct.pack("BBBB", *px) for px in row) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) +
+            chunk(b"IEND", b""))
+
+
 def ico_image(size):
+    if size == 256:
+        return png_image(size)  # uncompressed it would be a quarter of a megabyte
     rows = emblem(size)
     xor = b"".join(struct.pack("BBBB", b, g, r, a) for row in reversed(rows) for (r, g, b, a) in row)
     stride = ((size + 31) // 32) * 4
@@ -95,11 +117,20 @@ def write_ico(path, sizes):
         f.write(out + b"".join(images))
 
 
-def write_bmp(path, width, height):
-    # Light panel with the emblem centred near the top, blended onto it.
+def scaled(pixels, percent):
+    """Pixels at 100 % to pixels at this scale, halves rounded up."""
+    return (pixels * percent + 50) // 100
+
+
+def write_bmp(path, percent):
+    # Light panel with the emblem centred near the top, blended onto it; every
+    # length is its 100 % length scaled, so each scale shows the same picture.
+    width, height = scaled(83, percent), scaled(92, percent)
     bg_top, bg_bottom = (0xF4, 0xF8, 0xFA), (0xD8, 0xE6, 0xEE)
-    size = 71
-    left, top = (width - size) // 2, 6
+    size = scaled(71, percent)
+    left, top = (width - size) // 2, scaled(6, percent)
+    rule_top, rule_bottom = height - scaled(8, percent), height - scaled(5, percent)
+    rule_inset = scaled(10, percent)
     mark = emblem(size)
     pixels = []
     for y in range(height):
@@ -112,7 +143,7 @@ def write_bmp(path, width, height):
             if 0 <= my < size and 0 <= mx < size:
                 r, g, b, a = mark[my][mx]
                 c = tuple(bg[i] + ((r, g, b)[i] - bg[i]) * a / 255 for i in range(3))
-            if height - 8 <= y < height - 5 and 10 <= x < width - 10:
+            if rule_top <= y < rule_bottom and rule_inset <= x < width - rule_inset:
                 c = BOTTOM  # a thin rule under the emblem
             row.append(tuple(int(round(v)) for v in c))
         pixels.append(row)
@@ -131,8 +162,10 @@ def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make-art.py OUTDIR")
     os.makedirs(sys.argv[1], exist_ok=True)
-    write_ico(os.path.join(sys.argv[1], "Installer.ico"), [48, 32, 16])
-    write_bmp(os.path.join(sys.argv[1], "Picture.bmp"), 83, 92)
+    write_ico(os.path.join(sys.argv[1], "Installer.ico"), ICON_SIZES)
+    for percent in PICTURE_SCALES:
+        name = "Picture.bmp" if percent == 100 else "Picture-%d.bmp" % percent
+        write_bmp(os.path.join(sys.argv[1], name), percent)
 
 
 if __name__ == "__main__":

@@ -10,7 +10,13 @@
 #define IDC_PICTURE 108
 #define IDR_PAYLOAD 109
 #define IDC_LINK 110
-#define IDR_UNINSTALLER 111
+// The dialog picture (IDB_PICTURE at 100 %) drawn for larger display scales.
+#define IDB_PICTURE_125 111
+#define IDB_PICTURE_150 112
+#define IDB_PICTURE_175 113
+#define IDB_PICTURE_200 114
+// The uninstaller, written into the install directory.
+#define IDR_UNINSTALLER 115
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -128,6 +128,15 @@ want = {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4
 if not (controls and level and systems == want):
     print("  got: controls=%s level=%s systems=%s" % (bool(controls), bool(level), sorted(systems)))
     sys.exit(1)' "$work/manifest"
+        # Per-monitor DPI awareness: Windows then draws it sharp at every display scale.
+        check "$name: manifest has dpiAwareness \"PerMonitorV2, PerMonitor\" and dpiAware \"true/pm\"" python3 -c '
+import sys, xml.etree.ElementTree as ET
+settings = "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+root = ET.parse(sys.argv[1]).getroot()
+def value(namespace, name):
+    element = root.find(settings + "{http://schemas.microsoft.com/SMI/%s/WindowsSettings}%s" % (namespace, name))
+    return None if element is None else element.text.strip()
+sys.exit(0 if value("2016", "dpiAwareness") == "PerMonitorV2, PerMonitor" and value("2005", "dpiAware") == "true/pm" else 1)' "$work/manifest"
         check "$name: manifest is the only one" [ "$(grep -c -- "--type=24 " "$work/resources")" -eq 1 ]
     else
         fail "$name: manifest (RT_MANIFEST 1) present"
@@ -203,25 +212,30 @@ else
     fail "dialog 103 (language 1033) present"
 fi
 
-# Icon group 102: 48, 32 and 16 pixel images at 32 bits per pixel.
+# Icon group 102: an image for every size Windows asks for from 100 to 200 %
+# and Explorer's largest, 32 bits per pixel (256 px PNG-compressed).
+icon_sizes="16x16 20x20 24x24 32x32 40x40 48x48 64x64 256x256"
 if has_res 14 102 1033 && wrestool -x -t 14 -n 102 "$exe" >"$work/icon.ico" 2>/dev/null; then
     icotool -l "$work/icon.ico" >"$work/icons" 2>&1
     sizes=$(sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\) --bit-depth=32.*/\1x\2/p' "$work/icons" | sort -n | tr '\n' ' ')
-    check "icon group 102: 48, 32, 16 px at 32 bpp (found: ${sizes% })" \
-        [ "$(echo $sizes)" = "16x16 32x32 48x48" ]
+    check "icon group 102: $icon_sizes at 32 bpp (found: ${sizes% })" [ "$(echo $sizes)" = "$icon_sizes" ]
 else
     fail "icon group 102 (language 1033) present"
 fi
 
-# Bitmap 107: a DIB of 83 x 92 pixels at 24 bits per pixel.
-if has_res 2 107 1033 && raw 2 107 "$work/bmp"; then
-    check "bitmap 107: 83x92, 24 bpp" python3 -c '
+# The dialog picture at 100, 125, 150, 175 and 200 %: DIBs of round(83 s) x
+# round(92 s) pixels at 24 bits per pixel, bitmap 107 the 100 % one.
+for picture in 107:83x92 111:104x115 112:125x138 113:145x161 114:166x184; do
+    id=${picture%:*} size=${picture#*:}
+    if has_res 2 "$id" 1033 && raw 2 "$id" "$work/bmp"; then
+        check "bitmap $id: $size, 24 bpp" python3 -c '
 import struct, sys
 size, w, h, planes, bpp = struct.unpack_from("<IiiHH", open(sys.argv[1], "rb").read(), 0)
-sys.exit(0 if (size, w, abs(h), bpp) == (40, 83, 92, 24) else 1)' "$work/bmp"
-else
-    fail "bitmap 107 (language 1033) present"
-fi
+sys.exit(0 if (size, "%dx%d" % (w, abs(h)), bpp) == (40, sys.argv[2], 24) else 1)' "$work/bmp" "$size"
+    else
+        fail "bitmap $id (language 1033) present"
+    fi
+done
 
 # Payload: RCDATA 109 in language 1033, a sealed container.
 if has_res 10 109 1033 && raw 10 109 "$work/payload"; then
@@ -230,12 +244,12 @@ else
     fail "RCDATA 109 (language 1033) present"
 fi
 
-# The uninstaller it carries, RCDATA 111: made up as the installer is.
-if has_res 10 111 1033 && raw 10 111 "$work/Uninstall.exe"; then
-    check "RCDATA 109 and 111 are the only RCDATA resources" [ "$(grep -c -- "--type=10 " "$work/res")" -eq 2 ]
-    make_up "$work/Uninstall.exe" "Uninstall.exe (RCDATA 111)"
+# The uninstaller it carries, RCDATA 115: made up as the installer is.
+if has_res 10 115 1033 && raw 10 115 "$work/Uninstall.exe"; then
+    check "RCDATA 109 and 115 are the only RCDATA resources" [ "$(grep -c -- "--type=10 " "$work/res")" -eq 2 ]
+    make_up "$work/Uninstall.exe" "Uninstall.exe (RCDATA 115)"
 else
-    fail "RCDATA 111 (language 1033), the uninstaller, present"
+    fail "RCDATA 115 (language 1033), the uninstaller, present"
 fi
 
 # Version record: fixed versions 0.0.0.0 and the strings of block 040904b0.

@@ -31,3 +31,17 @@ wine_loader() {
     fi
     echo "$WINE64"
 }
+
+# set_log_pixels PREFIX DPI: the display scale Wine draws at in that prefix
+# (REG_DWORD LogPixels under HKCU\Control Panel\Desktop; 96 is 100 %). Written
+# into the prefix's user registry file while no Wine runs there; Wine reads it
+# as each process starts. Fails when the file has no such key.
+set_log_pixels() {
+    awk -v value="$(printf '"LogPixels"=dword:%08x' "$2")" '
+        /^\[/ { desktop = index($0, "[Control Panel\\\\Desktop] ") == 1 }
+        desktop && /^"LogPixels"=/ { next }
+        { print }
+        desktop && /^\[/ { print value; found = 1 }
+        END { exit !found }' "$1/user.reg" >"$1/user.reg.new" || { rm -f "$1/user.reg.new"; return 1; }
+    mv "$1/user.reg.new" "$1/user.reg"
+}
