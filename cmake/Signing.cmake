@@ -22,6 +22,13 @@ endfunction()
 # DESCRIPTION, after every link when the certificate and key are set. Everything that can be checked before building
 # is checked here, so a wrong file stops the configure, not a build an hour later.
 function(vantrelle_sign target description)
+    # A file signed under other settings never stays: the build links and signs
+    # it anew, and one that fails (at whichever program) leaves none behind.
+    set(settings "${VANTRELLE_SIGN_CERT}|${VANTRELLE_SIGN_KEY}|${VANTRELLE_SIGN_TIMESTAMP_URL}")
+    if(NOT settings STREQUAL "${_VANTRELLE_SIGNED_${target}}")
+        file(REMOVE ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${target}.exe)
+        set(_VANTRELLE_SIGNED_${target} "${settings}" CACHE INTERNAL "What ${target}.exe was signed with")
+    endif()
     if(NOT VANTRELLE_SIGN_CERT AND NOT VANTRELLE_SIGN_KEY)
         return()
     endif()
