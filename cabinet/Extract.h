@@ -131,6 +131,10 @@ public:
     static void SplitPath(const wchar_t* path, CStrBufW& directory, CStrBufW& name);
     static DWORD CreateDirectoryPath(const wchar_t* path);
     static void SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time, USHORT attributes);
+    // Its two halves: the cabinet's date and time on an open file, and the
+    // cabinet's attributes that Windows keeps.
+    static void SetStoredTime(HANDLE file, USHORT date, USHORT time, USHORT attributes);
+    static void SetStoredAttributes(const wchar_t* path, USHORT attributes);
 
     ExtractCallbacks m_Callbacks;
     CMap m_HandleMap;

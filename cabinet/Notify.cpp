@@ -1,6 +1,7 @@
 // The library's notifications: where each file goes, its directories, its output
 // file or its room in the memory buffer, and its date, time and attributes.
 #include <fcntl.h>
+#include <io.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -74,21 +75,28 @@ DWORD CExtract::CreateDirectoryPath(const wchar_t* path) {
     return 0;
 }
 
-void CExtract::SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time, USHORT attributes) {
-    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+void CExtract::SetStoredTime(HANDLE file, USHORT date, USHORT time, USHORT attributes) {
     FILETIME stamp;
-    if (DosDateTimeToFileTime(date, time, &stamp)) {
-        FILETIME utc = stamp;
-        if (!(attributes & kAttributeUtc)) LocalFileTimeToFileTime(&stamp, &utc);
-        SetFileTime(file, &utc, nullptr, &utc);
-    }
-    CloseHandle(file);
+    if (!DosDateTimeToFileTime(date, time, &stamp)) return;
+    FILETIME utc = stamp;
+    if (!(attributes & kAttributeUtc)) LocalFileTimeToFileTime(&stamp, &utc);
+    ::SetFileTime(file, &utc, nullptr, &utc);
+}
+
+void CExtract::SetStoredAttributes(const wchar_t* path, USHORT attributes) {
     // None of the applied bits set means a plain file; 0 would leave the
     // attributes the file was created with.
     DWORD applied = attributes & kAppliedAttributes;
     SetFileAttributesW(path, applied ? applied : FILE_ATTRIBUTE_NORMAL);
+}
+
+void CExtract::SetFileTimeAndAttributes(const wchar_t* path, USHORT date, USHORT time, USHORT attributes) {
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    SetStoredTime(file, date, time, attributes);
+    CloseHandle(file);
+    SetStoredAttributes(path, attributes);
 }
 
 INT_PTR CExtract::OnNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION notification) {
@@ -183,7 +191,12 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
     if (!m_ToMemory) {
         // A library may close a file it could not write in full (a cut-off
         // cabinet, say): such a file must not get its date and look complete.
-        bool whole = n->hf != m_hOutFile || m_OutWritten == m_OutExpected;
+        const bool output = n->hf == m_hOutFile;
+        const bool whole = !output || m_OutWritten == m_OutExpected;
+        // Dated through the handle it was written with: no second open of the file.
+        if (output && whole)
+            SetStoredTime(reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(n->hf))), n->date, n->time,
+                          n->attribs);
         if (CloseFile(n->hf) != 0) {
             result = -1;
         } else if (!whole) {
@@ -192,7 +205,7 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
         } else if (RefuseLink(m_OutPartial) || RefuseLink(targetPath)) {
             result = -1;
         } else {
-            SetFileTimeAndAttributes(m_OutPartial, n->date, n->time, n->attribs);
+            SetStoredAttributes(m_OutPartial, n->attribs);
             if (!PutPartialInPlace()) result = -1;
         }
     }
