@@ -4,7 +4,6 @@
 #include <objbase.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "InstallProcedure.h"
 #include "MainDlg.h"
@@ -33,10 +32,9 @@ ExitCode InstallQuietly(const Switches& switches, CLog& log) {
     }
     // The shortcut needs a COM apartment on this thread; it lives as long as the process.
     CoInitialize(nullptr);
-    unsigned char key[Cabinet::kPayloadKeyLength];
-    std::memcpy(key, Cabinet::kPayloadKey, sizeof key);
     Cabinet::CExtractResource engine;
-    return InstallVantrelle(InstallDirectory(), key, engine, report) ? kExitSuccess : report.Code();
+    return InstallVantrelle(InstallDirectory(), Cabinet::kPayloadKey, engine, report) ? kExitSuccess
+                                                                                      : report.Code();
 }
 
 }  // namespace
@@ -89,7 +87,4 @@ int CApplication::RunDialog(CLog& log) {
     return 0;
 }
 
-int CApplication::ExitInstance() {
-    CWinApp::ExitInstance();
-    return static_cast<int>(m_ExitCode);
-}
+int CApplication::ExitInstance() { return CWinApp::ExitInstance(); }

@@ -16,5 +16,4 @@ protected:
 
 private:
     int RunDialog(CLog& log);
-    unsigned long m_ExitCode = 0;
 };

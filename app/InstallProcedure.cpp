@@ -9,6 +9,7 @@
 
 #include "ExtractResource.h"
 #include "InstallProcedure.h"
+#include "PayloadKey.h"
 #include "Product.h"
 #include "Uninstallation.h"
 #include "framework/WinApp.h"
@@ -59,19 +60,18 @@ void RecordWrittenFile(const wchar_t* targetPath, Cabinet::MemoryBuffer*, void* 
 }
 
 bool FailWith(CReport& report, ExitCode code, const std::wstring& path, DWORD error) {
-    report.Fail(code, path + L"\n" + SystemErrorLine(error));
-    return false;
+    return report.Fail(code, path + L"\n" + SystemErrorLine(error));
 }
 
 // The payload is the installer's own: a cabinet the engine cannot use means this
 // copy of the installer is damaged, and only a new copy helps.
-void ReportExtractionFailure(Cabinet::CExtract& engine, CReport& report) {
+bool ReportExtractionFailure(Cabinet::CExtract& engine, CReport& report) {
     if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, kDamagedText);
-    const int32_t code = engine.m_Error.OwnCode ? engine.m_Error.OwnCode : engine.m_Error.Erf.erfOper;
+    const int32_t code = engine.ErrorCode();
     const ExitCode exit = code == Cabinet::kErrorLibrary      ? kExitNoCabinetLibrary
                           : code == Cabinet::kErrorLinkInPath ? kExitLink
                                                               : kExitWriteFailed;
-    report.Fail(exit, engine.GetErrorText());
+    return report.Fail(exit, engine.GetErrorText());
 }
 
 // The first link on the way down from the install directory to `path`; empty
@@ -82,8 +82,7 @@ std::wstring LinkBelow(const std::wstring& dir, const std::wstring& path) {
 
 // Names a link that the installation does not go through and says what to do.
 bool RefuseLink(CReport& report, const std::wstring& link) {
-    report.Fail(kExitLink, link + L"\n" + kLinkRefusedText);
-    return false;
+    return report.Fail(kExitLink, link + L"\n" + kLinkRefusedText);
 }
 
 // The forced delete fails only for a file some program holds open.
@@ -96,11 +95,10 @@ bool IsInUse(const std::wstring& path) {
 bool WriteProductValue(CReport& report, HKEY root, const wchar_t* name, DWORD value) {
     const LONG result = WriteRegistryDword(root, kProductKey, name, value);
     if (result == ERROR_SUCCESS) return true;
-    report.Fail(kExitRegistry,
-                std::wstring(L"Error writing the registry value \"") + name + L"\" under " +
-                    (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
-                    kProductKey + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
-    return false;
+    return report.Fail(kExitRegistry,
+                       std::wstring(L"Error writing the registry value \"") + name + L"\" under " +
+                           (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
+                           kProductKey + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
 }
 
 }  // namespace
@@ -121,8 +119,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     DWORD lastVersion = 0;
     if (ReadRegistryDword(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion", lastVersion) == 0 &&
         lastVersion > kProductVersionNumber) {
-        report.Fail(kExitNewerVersion, kNewerVersionText);
-        return false;
+        return report.Fail(kExitNewerVersion, kNewerVersionText);
     }
 
     // Users may write in the sub-folders and below them, so a link there may be
@@ -138,15 +135,13 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
 
     report.Step(L"Checking that Vantrelle and its help are not in use");
     if (IsInUse(dir + kProgramFile)) {
-        report.Fail(kExitInUse, kCloseVantrelleText);
-        return false;
+        return report.Fail(kExitInUse, kCloseVantrelleText);
     }
     DeleteFileForced((dir + L"Vantrelle.pdb").c_str());
     for (const wchar_t* help : kHelpFiles) DeleteFileForced((dir + help).c_str());
     for (const wchar_t* help : kHelpFiles) {
         if (FileExists((dir + help).c_str())) {
-            report.Fail(kExitInUse, kCloseHelpText);
-            return false;
+            return report.Fail(kExitInUse, kCloseHelpText);
         }
     }
 
@@ -161,8 +156,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
         created = CreateFolder((dir + sub).c_str());
     }
     if (!created) {
-        report.Fail(kExitWriteFailed, L"Error creating subdirectory");
-        return false;
+        return report.Fail(kExitWriteFailed, L"Error creating subdirectory");
     }
 
     report.Step(L"Setting folder permissions");
@@ -173,8 +167,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
         if (GrantFolderFullAccess((dir + sub).c_str(), false) != 0) granted = false;
     }
     if (!granted) {
-        report.Fail(kExitWriteFailed, L"Error setting folder permissions.");
-        return false;
+        return report.Fail(kExitWriteFailed, L"Error setting folder permissions.");
     }
 
     report.Step(L"Renaming folders of older releases");
@@ -189,7 +182,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     callbacks.BeforeCopy = PreserveExistingSounds;
     callbacks.AfterCopy = RecordWrittenFile;
     engine.SetCallbacks(&callbacks);
-    engine.m_Cipher.SetKey(key, 10);
+    engine.m_Cipher.SetKey(key, Cabinet::kPayloadKeyLength);
     const bool extracted = engine.CreateFdi() &&
                            engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId,
                                                   kPayloadResourceType, Cabinet::CStrBufW(dir.c_str()), &run);
@@ -197,10 +190,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     // wrote, and the uninstaller must still know it for the installers'.
     const bool listed = AddToRecord(dir, run.written);
     const DWORD listError = GetLastError();
-    if (!extracted) {
-        ReportExtractionFailure(engine, report);
-        return false;
-    }
+    if (!extracted) return ReportExtractionFailure(engine, report);
     if (!listed) return FailWith(report, kExitWriteFailed, dir + kRecordFile, listError);
 
     report.Step(L"Deleting obsolete files");
@@ -212,8 +202,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     report.Step(L"Creating the start-menu shortcut");
     std::wstring link = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
     if (CreateShortcut(dir + kProgramFile, link, kShortcutDescription, L"", SW_SHOWNORMAL, 0) != 0) {
-        report.Fail(kExitShortcut, L"Error creating shortcut in start menu.");
-        return false;
+        return report.Fail(kExitShortcut, L"Error creating shortcut in start menu.");
     }
 
     report.Step(L"Writing registry values");

@@ -239,7 +239,7 @@ bool CExtract::HasError() const { return m_Error.Erf.fError || m_Error.OwnType !
 bool CExtract::CabinetIsDamaged() const {
     const ErrorRecord& e = m_Error;
     if (!HasError()) return false;
-    switch (e.OwnCode ? e.OwnCode : e.Erf.erfOper) {
+    switch (ErrorCode()) {
     case FDIERROR_NOT_A_CABINET:
     case FDIERROR_UNKNOWN_CABINET_VERSION:
     case FDIERROR_CORRUPT_CABINET:

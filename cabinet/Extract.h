@@ -117,6 +117,8 @@ public:
     // The failure lies in the cabinet itself: missing, not a cabinet, sealed
     // wrongly or under another key, or damaged.
     bool CabinetIsDamaged() const;
+    // The failure's code: the engine's own where it recorded one, else the library's.
+    int32_t ErrorCode() const { return m_Error.OwnCode ? m_Error.OwnCode : m_Error.Erf.erfOper; }
     int DestroyFdi();
 
     // Reached from the library's callbacks (Callbacks below).

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "Extract.h"
+#include "Files.h"
 #include "Links.h"
 #include "PartialFiles.h"
 
@@ -186,16 +187,9 @@ bool CExtract::PutPartialInPlace() {
             error = moved ? 0 : GetLastError();
         }
     }
-    if (!moved && error == ERROR_ACCESS_DENIED) {
-        // A rename over a file another program holds open is refused as access
-        // denied; the user is better told the file is in use.
-        HANDLE held = CreateFileW(m_OutPath, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        if (held != INVALID_HANDLE_VALUE)
-            CloseHandle(held);
-        else if (GetLastError() == ERROR_SHARING_VIOLATION)
-            error = ERROR_SHARING_VIOLATION;
-    }
+    // A rename over a file another program holds open (or runs from) is refused
+    // as access denied; the user is better told the file is in use.
+    if (!moved && error == ERROR_ACCESS_DENIED && !CanDeleteFile(m_OutPath)) error = ERROR_SHARING_VIOLATION;
     if (!moved) {
         AbandonOutputFile(kErrorTargetFile, error);
         return false;

@@ -19,7 +19,8 @@ public:
     CWinApp& operator=(const CWinApp&) = delete;
 
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
+    // The program's exit code, m_ExitCode unless overridden.
+    virtual int ExitInstance() { return static_cast<int>(m_ExitCode); }
     // The message loop, when InitInstance keeps the application running.
     virtual int Run();
 
@@ -30,6 +31,8 @@ public:
 
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;
+    // What the program ends with when InitInstance returns FALSE (0 unless set).
+    unsigned long m_ExitCode = 0;
 
 protected:
     const MessageMap* GetMessageMap() const override;

@@ -18,12 +18,14 @@ void CReport::Step(const wchar_t* step) {
     m_Log.Write(step);
 }
 
-void CReport::Fail(ExitCode code, const std::wstring& text) {
+bool CReport::Fail(ExitCode code, const std::wstring& text) {
     if (m_Code == kExitSuccess) m_Code = code;
     m_Log.Write(L"Error in step \"" + m_Step + L"\" (exit code " + std::to_wstring(code) + L"):\n" + text);
+    return false;
 }
 
-void CBoxReport::Fail(ExitCode code, const std::wstring& text) {
+bool CBoxReport::Fail(ExitCode code, const std::wstring& text) {
     CReport::Fail(code, text);
     ::MessageBoxW(m_hOwner, text.c_str(), L"Error", MB_OK);
+    return false;
 }

@@ -19,8 +19,9 @@ public:
 
     void Step(const wchar_t* step);
     void Note(const std::wstring& text) { m_Log.Write(text); }
-    // What went wrong, in the words a box shows. The first failure's code is the run's.
-    virtual void Fail(ExitCode code, const std::wstring& text);
+    // What went wrong, in the words a box shows. The first failure's code is the
+    // run's. False, so that a step that fails can end with `return report.Fail(...)`.
+    virtual bool Fail(ExitCode code, const std::wstring& text);
     ExitCode Code() const { return m_Code; }
 
 protected:
@@ -34,7 +35,7 @@ private:
 class CBoxReport : public CReport {
 public:
     CBoxReport(CLog& log, HWND owner) : CReport(log), m_hOwner(owner) {}
-    void Fail(ExitCode code, const std::wstring& text) override;
+    bool Fail(ExitCode code, const std::wstring& text) override;
 
 private:
     HWND m_hOwner;

@@ -15,7 +15,6 @@ Switches ParseSwitches(int count, const wchar_t* const* arguments, bool acceptsT
     const size_t kLogLength = wcslen(kLog);
     for (int i = 1; i < count; ++i) {
         const wchar_t* a = arguments[i];
-        s.any = true;
         if (_wcsicmp(a, L"/quiet") == 0) {
             s.quiet = true;
         } else if (acceptsTerms && _wcsicmp(a, L"/accept-charityware") == 0) {

@@ -7,7 +7,6 @@
 #include <string>
 
 struct Switches {
-    bool any = false;  // the program was given arguments at all
     bool quiet = false;
     bool acceptCharityware = false;
     bool help = false;

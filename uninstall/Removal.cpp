@@ -22,13 +22,8 @@ const wchar_t kLinkText[] =
     L"This is a link to another place, and the uninstaller does not work through links in the folders it "
     L"removes files from.\nPlease remove the link, then uninstall Vantrelle again.";
 
-bool Fail(CReport& report, ExitCode code, const std::wstring& text) {
-    report.Fail(code, text);
-    return false;
-}
-
 bool RefuseLink(CReport& report, const std::wstring& link) {
-    return Fail(report, kExitLink, link + L"\n" + kLinkText);
+    return report.Fail(kExitLink, link + L"\n" + kLinkText);
 }
 
 // Deletes a file the installers wrote; a read-only one too. 0 or the reason.
@@ -48,9 +43,8 @@ DWORD RemoveFile(const std::wstring& path) {
 
 bool RemoveRegistry(CReport& report, const wchar_t* rootName, const wchar_t* key, LONG result) {
     if (result == ERROR_SUCCESS) return true;
-    return Fail(report, kExitRegistry,
-                std::wstring(L"Error removing the registry key ") + rootName + L"\\" + key + L".\n" +
-                    SystemErrorLine(static_cast<unsigned long>(result)));
+    return report.Fail(kExitRegistry, std::wstring(L"Error removing the registry key ") + rootName + L"\\" +
+                                          key + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
 }
 
 // The folder part of a relative name, without its backslash; empty at the top.
@@ -66,8 +60,8 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
     const std::wstring record = dir + kRecordFile;
     FileList files;
     if (!ReadRecord(record, files)) {
-        return Fail(
-            report, kExitDamaged,
+        return report.Fail(
+            kExitDamaged,
             L"The list of the files Vantrelle installed is missing or damaged, so the uninstaller cannot "
             L"tell them from yours:\n" +
                 record + L"\n" + SystemErrorLine(GetLastError()) +
@@ -83,9 +77,9 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
     }
 
     report.Step(L"Checking that Vantrelle and its help are not in use");
-    if (!CanDeleteFile((dir + kProgramFile).c_str())) return Fail(report, kExitInUse, kCloseVantrelleText);
+    if (!CanDeleteFile((dir + kProgramFile).c_str())) return report.Fail(kExitInUse, kCloseVantrelleText);
     for (const wchar_t* help : kHelpFiles) {
-        if (!CanDeleteFile((dir + help).c_str())) return Fail(report, kExitInUse, kCloseHelpText);
+        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, kCloseHelpText);
     }
 
     report.Step(L"Removing files");
@@ -114,15 +108,15 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
     if (failure) {
         // What is left stays listed, so that uninstalling again finishes the work.
         WriteRecord(record, left);
-        return Fail(report, kExitWriteFailed,
-                    failed + L"\n" + SystemErrorLine(failure) +
-                        L"\nPlease close the program that uses it, then uninstall Vantrelle again.");
+        return report.Fail(kExitWriteFailed,
+                           failed + L"\n" + SystemErrorLine(failure) +
+                               L"\nPlease close the program that uses it, then uninstall Vantrelle again.");
     }
 
     report.Step(L"Removing the start-menu shortcut");
     const std::wstring shortcut = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
     if (const DWORD error = RemoveFile(shortcut)) {
-        return Fail(report, kExitShortcut, shortcut + L"\n" + SystemErrorLine(error));
+        return report.Fail(kExitShortcut, shortcut + L"\n" + SystemErrorLine(error));
     }
 
     report.Step(L"Removing registry values");
@@ -165,7 +159,7 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
 
     report.Step(L"Removing the list of installed files");
     if (const DWORD error = RemoveFile(record)) {
-        return Fail(report, kExitWriteFailed, record + L"\n" + SystemErrorLine(error));
+        return report.Fail(kExitWriteFailed, record + L"\n" + SystemErrorLine(error));
     }
 
     WIN32_FIND_DATAW entry;

@@ -34,11 +34,9 @@ protected:
         m_ExitCode = Uninstall();
         return FALSE;
     }
-    int ExitInstance() override { return static_cast<int>(m_ExitCode); }
 
 private:
     ExitCode Uninstall();
-    unsigned long m_ExitCode = 0;
 };
 
 CUninstallApp theApp;
