@@ -3,6 +3,8 @@
 # Usage: check-installer.sh [--64] [--signed] FILE.exe
 #   default: expects PE32 for i386 (the shipped artefact); --64: PE32+ for x86-64.
 #   --signed: expects a certificate table (a signed release); without it, none.
+# Reads the link maps the build keeps beside FILE.exe (FILE.map, Uninstall.map)
+# and the Uninstall.exe built there, which FILE.exe must carry as it is.
 # Prints one line per check ("ok - ..." or "FAIL - ..."); exits 1 if any failed.
 set -u
 
@@ -51,12 +53,25 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# make_up FILE NAME: what every program we ship is made of, read from the file:
-# its format, subsystem, hardening, lean build, signature and imports.
+# make_up FILE NAME MAP: what every program we ship is made of, read from the
+# file: its format, subsystem, first code, hardening, lean build, signature and
+# imports. MAP is the link map the build keeps beside the program.
 make_up() {
-    file=$1 name=$2
+    file=$1 name=$2 map=$3
     "$objdump" -f "$file" >"$work/f" 2>&1
     "$objdump" -p "$file" >"$work/p" 2>&1
+
+    # The first code is ProgramEntry (product/ProcessEntry.cpp): the DLL search
+    # narrowed and the redirection guard on before the runtime loads anything.
+    # The file has no symbols, so its entry address is looked up in the map.
+    base=$(sed -n 's/^ImageBase[[:space:]]*\([0-9a-fA-F]*\).*/\1/p' "$work/p")
+    start=$(sed -n 's/^AddressOfEntryPoint[[:space:]]*\([0-9a-fA-F]*\).*/\1/p' "$work/p")
+    entry=$(awk '$2 ~ /^_?ProgramEntry$/ { print $1; exit }' "$map" 2>/dev/null)
+    if [ -z "$entry" ] || [ -z "$base" ] || [ -z "$start" ]; then
+        fail "$name: ProgramEntry found in the link map $map"
+    else
+        check "$name: starts at ProgramEntry ($entry)" [ $((0x$base + 0x$start)) -eq $((entry)) ]
+    fi
 
     check "$name: file format $format" grep -q "file format $format\$" "$work/f"
     check "$name: optional header magic $magic (PE32$([ "$width" = 64 ] && echo +))" \
@@ -143,7 +158,7 @@ sys.exit(0 if value("2016", "dpiAwareness") == "PerMonitorV2, PerMonitor" and va
     fi
 }
 
-make_up "$exe" Installer.exe
+make_up "$exe" "$(basename "$exe")" "${exe%.exe}.map"
 
 wrestool -l "$exe" >"$work/res" 2>&1
 has_res() { grep -q -- "--type=$1 --name=$2 --language=$3 " "$work/res"; }
@@ -247,7 +262,10 @@ fi
 # The uninstaller it carries, RCDATA 115: made up as the installer is.
 if has_res 10 115 1033 && raw 10 115 "$work/Uninstall.exe"; then
     check "RCDATA 109 and 115 are the only RCDATA resources" [ "$(grep -c -- "--type=10 " "$work/res")" -eq 2 ]
-    make_up "$work/Uninstall.exe" "Uninstall.exe (RCDATA 115)"
+    # The uninstaller built beside it, whose link map is there too.
+    check "RCDATA 115 is the Uninstall.exe built beside the installer" \
+        cmp -s "$work/Uninstall.exe" "$(dirname "$exe")/Uninstall.exe"
+    make_up "$work/Uninstall.exe" "Uninstall.exe (RCDATA 115)" "$(dirname "$exe")/Uninstall.map"
 else
     fail "RCDATA 115 (language 1033), the uninstaller, present"
 fi
