@@ -18,6 +18,7 @@
 #include "system/Links.h"
 #include "system/Registry.h"
 #include "system/Shortcut.h"
+#include "system/Staging.h"
 #include "system/SpecialFolders.h"
 
 namespace {
@@ -63,14 +64,26 @@ bool FailWith(CReport& report, ExitCode code, const std::wstring& path, DWORD er
     return report.Fail(code, path + L"\n" + SystemErrorLine(error));
 }
 
+// The exit code of a file that cannot be written or moved, by the system's reason.
+ExitCode ExitForFileError(DWORD error) {
+    switch (error) {
+    case ERROR_SHARING_VIOLATION: return kExitInUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return kExitDiskFull;
+    default: return kExitWriteFailed;
+    }
+}
+
 // The payload is the installer's own: a cabinet the engine cannot use means this
 // copy of the installer is damaged, and only a new copy helps.
 bool ReportExtractionFailure(Cabinet::CExtract& engine, CReport& report) {
     if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, kDamagedText);
     const int32_t code = engine.ErrorCode();
+    const DWORD reason =
+        static_cast<DWORD>(engine.m_Error.OwnType ? engine.m_Error.OwnType : engine.m_Error.Erf.erfType);
     const ExitCode exit = code == Cabinet::kErrorLibrary      ? kExitNoCabinetLibrary
                           : code == Cabinet::kErrorLinkInPath ? kExitLink
-                                                              : kExitWriteFailed;
+                                                              : ExitForFileError(reason);
     return report.Fail(exit, engine.GetErrorText());
 }
 
@@ -85,20 +98,70 @@ bool RefuseLink(CReport& report, const std::wstring& link) {
     return report.Fail(kExitLink, link + L"\n" + kLinkRefusedText);
 }
 
-// The forced delete fails only for a file some program holds open.
-bool IsInUse(const std::wstring& path) {
-    DeleteFileForced(path.c_str());
-    return FileExists(path.c_str());
+// The update did not stand: everything it changed is put back before the user reads why.
+bool ReportStagingFailure(CStaging& staging, CReport& report) {
+    const CStaging::Failure failure = staging.LastFailure();
+    staging.Rollback();
+    if (failure.error == kLinkError) return RefuseLink(report, failure.path);
+    return FailWith(report, ExitForFileError(failure.error), failure.path, failure.error);
+}
+
+// Adds a file's size, in whole 4 KiB blocks, and skips it: the cabinet is only read.
+int32_t CountFile(Cabinet::FileInfo* file, void* userParam) {
+    *static_cast<ULONGLONG*>(userParam) += (static_cast<uint32_t>(file->Size) + 4095ull) & ~4095ull;
+    return 0;
+}
+
+std::wstring Megabytes(ULONGLONG bytes) {
+    wchar_t text[32];
+    swprintf(text, 32, L"%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
+    return text;
+}
+
+// The new files are written while the old ones are still there: the whole
+// payload must fit beside them, with the uninstaller, its list and the journal.
+bool CheckFreeSpace(const std::wstring& dir, Cabinet::CExtractResource& engine, CReport& report) {
+    ULONGLONG needed = 0;
+    Cabinet::ExtractCallbacks counting{};
+    counting.BeforeCopy = CountFile;
+    engine.SetCallbacks(&counting);
+    if (!engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId, kPayloadResourceType,
+                                Cabinet::CStrBufW(dir.c_str()), &needed)) {
+        return ReportExtractionFailure(engine, report);
+    }
+    needed += UninstallerSize() + (64 << 10);
+    std::wstring existing = dir.substr(0, dir.size() - 1);
+    while (GetFileAttributesW(existing.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           existing.find(L'\\') != existing.npos)
+        existing.resize(existing.find_last_of(L'\\'));
+    ULARGE_INTEGER available{};
+    wchar_t volume[MAX_PATH] = {};
+    // A size it cannot learn is left to the writes themselves to find out.
+    if (!GetDiskFreeSpaceExW((existing + L"\\").c_str(), &available, nullptr, nullptr) ||
+        available.QuadPart >= needed)
+        return true;
+    if (!GetVolumePathNameW((existing + L"\\").c_str(), volume, MAX_PATH)) wcscpy(volume, existing.c_str());
+    std::wstring drive = volume;
+    if (drive.size() > 1 && drive.back() == L'\\') drive.pop_back();
+    return report.Fail(kExitDiskFull, L"There is not enough free space on " + drive +
+                                          L" to install Vantrelle.\nIt needs " + Megabytes(needed) +
+                                          L", and " + Megabytes(available.QuadPart) +
+                                          L" is free.\nPlease free some space on " + drive +
+                                          L", then run the installer again.");
+}
+
+// A registry value that cannot be written: named, with why.
+bool ReportRegistryFailure(CReport& report, HKEY root, const wchar_t* name, LONG result) {
+    return report.Fail(kExitRegistry,
+                       std::wstring(L"Error writing the registry value \"") + name + L"\" under " +
+                           (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
+                           kProductKey + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
 }
 
 // Writes one DWORD under the product's key; a failure names the value and why.
 bool WriteProductValue(CReport& report, HKEY root, const wchar_t* name, DWORD value) {
     const LONG result = WriteRegistryDword(root, kProductKey, name, value);
-    if (result == ERROR_SUCCESS) return true;
-    return report.Fail(kExitRegistry,
-                       std::wstring(L"Error writing the registry value \"") + name + L"\" under " +
-                           (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
-                           kProductKey + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
+    return result == ERROR_SUCCESS || ReportRegistryFailure(report, root, name, result);
 }
 
 }  // namespace
@@ -113,8 +176,7 @@ std::wstring InstallDirectory() { return GetSpecialFolderPath(CSIDL_PROGRAM_FILE
 
 bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet::CExtractResource& engine,
                       CReport& report) {
-    // The version gate runs first, so a run that refuses a newer installation
-    // has deleted nothing of it.
+    // The version gate runs first: a newer installation is not touched at all.
     report.Step(L"Checking the installed version");
     DWORD lastVersion = 0;
     if (ReadRegistryDword(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion", lastVersion) == 0 &&
@@ -133,29 +195,48 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
         if (!link.empty()) return RefuseLink(report, link);
     }
 
-    report.Step(L"Checking that Vantrelle and its help are not in use");
-    if (IsInUse(dir + kProgramFile)) {
-        return report.Fail(kExitInUse, kCloseVantrelleText);
-    }
-    DeleteFileForced((dir + L"Vantrelle.pdb").c_str());
-    for (const wchar_t* help : kHelpFiles) DeleteFileForced((dir + help).c_str());
-    for (const wchar_t* help : kHelpFiles) {
-        if (FileExists((dir + help).c_str())) {
-            return report.Fail(kExitInUse, kCloseHelpText);
-        }
+    // A run cut off while it put its files in place left a journal: the
+    // installation goes back to what it was before that run.
+    report.Step(L"Checking for an interrupted installation");
+    CStaging::Failure unrestored;
+    if (const int changes = CStaging::Recover(dir, unrestored); changes < 0) {
+        return FailWith(report, ExitForFileError(unrestored.error), unrestored.path, unrestored.error);
+    } else if (changes > 0) {
+        report.Note(L"An interrupted installation was put back into one piece (" + std::to_wstring(changes) +
+                    L" changes).");
     }
 
+    // Asked without deleting, so that a refused run has changed nothing.
+    report.Step(L"Checking that Vantrelle and its help are not in use");
+    if (!CanDeleteFile((dir + kProgramFile).c_str())) return report.Fail(kExitInUse, kCloseVantrelleText);
+    for (const wchar_t* help : kHelpFiles) {
+        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, kCloseHelpText);
+    }
+
+    report.Step(L"Checking the free space");
+    engine.m_Cipher.SetKey(key, Cabinet::kPayloadKeyLength);
+    if (!engine.CreateFdi()) return ReportExtractionFailure(engine, report);
+    if (!CheckFreeSpace(dir, engine, report)) return false;
+
     CWaitCursor wait;
+    // Every change from here on is undone if the update does not stand.
+    CStaging staging(dir);
+    auto refuseLink = [&](const std::wstring& link) {
+        staging.Rollback();
+        return RefuseLink(report, link);
+    };
 
     report.Step(L"Creating folders");
     bool created = CreateFolder(dir.c_str());
     for (const wchar_t* sub : kSubFolders) {
         if (!created) break;
         std::wstring link = LinkBelow(dir, dir + sub);
-        if (!link.empty()) return RefuseLink(report, link);
+        if (!link.empty()) return refuseLink(link);
+        if (!staging.NoteNewFolders(dir + sub)) return ReportStagingFailure(staging, report);
         created = CreateFolder((dir + sub).c_str());
     }
     if (!created) {
+        staging.Rollback();
         return report.Fail(kExitWriteFailed, L"Error creating subdirectory");
     }
 
@@ -163,58 +244,73 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     bool granted = true;
     for (const wchar_t* sub : kSubFolders) {
         std::wstring link = LinkBelow(dir, dir + sub);
-        if (!link.empty()) return RefuseLink(report, link);
+        if (!link.empty()) return refuseLink(link);
         if (GrantFolderFullAccess((dir + sub).c_str(), false) != 0) granted = false;
     }
     if (!granted) {
+        staging.Rollback();
         return report.Fail(kExitWriteFailed, L"Error setting folder permissions.");
     }
 
     report.Step(L"Renaming folders of older releases");
     for (const auto& rename : kFolderRenames) {
         std::wstring from = dir + rename[0], to = dir + rename[1];
-        if (LinkBelow(dir, from).empty() && LinkBelow(dir, to).empty()) MoveFileW(from.c_str(), to.c_str());
+        if (LinkBelow(dir, from).empty() && LinkBelow(dir, to).empty()) staging.MoveNow(from, to);
     }
 
+    // Each file is written whole under a partial name beside its own; the
+    // installation itself is not touched yet.
     report.Step(L"Extracting files");
     ExtractionRun run{dir.size(), {}};
     Cabinet::ExtractCallbacks callbacks{};
     callbacks.BeforeCopy = PreserveExistingSounds;
     callbacks.AfterCopy = RecordWrittenFile;
     engine.SetCallbacks(&callbacks);
-    engine.m_Cipher.SetKey(key, Cabinet::kPayloadKeyLength);
-    const bool extracted = engine.CreateFdi() &&
-                           engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId,
+    engine.SetStaging(&staging);
+    const bool extracted = engine.ExtractResource(Cabinet::CStrBufW(L""), kPayloadResourceId,
                                                   kPayloadResourceType, Cabinet::CStrBufW(dir.c_str()), &run);
-    // Listed even when the run failed: a later run keeps an existing sound it
-    // wrote, and the uninstaller must still know it for the installers'.
-    const bool listed = AddToRecord(dir, run.written);
-    const DWORD listError = GetLastError();
-    if (!extracted) return ReportExtractionFailure(engine, report);
-    if (!listed) return FailWith(report, kExitWriteFailed, dir + kRecordFile, listError);
-
-    report.Step(L"Deleting obsolete files");
-    for (const wchar_t* obsolete : kObsoleteFiles) {
-        std::wstring path = dir + obsolete;
-        if (LinkBelow(dir, path).empty()) DeleteFileW(path.c_str());
+    engine.SetStaging(nullptr);
+    if (!extracted) {
+        staging.Rollback();
+        return ReportExtractionFailure(engine, report);
+    }
+    const bool listed = StageRecord(staging, dir, run.written);
+    if (!listed || !StageUninstaller(staging, dir)) {
+        const DWORD error = GetLastError();
+        staging.Rollback();
+        return FailWith(report, ExitForFileError(error), dir + (listed ? kUninstallerFile : kRecordFile),
+                        error);
     }
 
+    // All or nothing: each old file goes aside and the new one takes its name;
+    // obsolete files go aside too. A failure puts everything back.
+    report.Step(L"Putting the new files in place");
+    for (const wchar_t* obsolete : kObsoleteFiles) staging.Retire(dir + obsolete);
+    staging.Retire(dir + L"Vantrelle.pdb");
+    if (!staging.Commit()) return ReportStagingFailure(staging, report);
+
+    // "LastVersion" names the new release only once all of it is in place; until
+    // then a failure still gives the old installation back, shortcut included.
     report.Step(L"Creating the start-menu shortcut");
-    std::wstring link = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
-    if (CreateShortcut(dir + kProgramFile, link, kShortcutDescription, L"", SW_SHOWNORMAL, 0) != 0) {
+    const std::wstring shortcut = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
+    const bool hadShortcut = FileExists(shortcut.c_str());
+    if (CreateShortcut(dir + kProgramFile, shortcut, kShortcutDescription, L"", SW_SHOWNORMAL, 0) != 0) {
+        staging.Rollback();
         return report.Fail(kExitShortcut, L"Error creating shortcut in start menu.");
     }
 
     report.Step(L"Writing registry values");
-    if (!WriteProductValue(report, HKEY_LOCAL_MACHINE, L"LastVersion", kProductVersionNumber) ||
-        !WriteProductValue(report, HKEY_CURRENT_USER, L"Charityware", 11) ||
+    if (const LONG result =
+            WriteRegistryDword(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion", kProductVersionNumber)) {
+        staging.Rollback();
+        if (!hadShortcut) DeleteFileW(shortcut.c_str());
+        return ReportRegistryFailure(report, HKEY_LOCAL_MACHINE, L"LastVersion", result);
+    }
+    staging.Finish();
+    if (!WriteProductValue(report, HKEY_CURRENT_USER, L"Charityware", 11) ||
         !WriteProductValue(report, HKEY_CURRENT_USER, L"UpdateCheck", 0)) {
         return false;
     }
-
-    report.Step(L"Writing the uninstaller");
-    if (!WriteUninstaller(dir))
-        return FailWith(report, kExitWriteFailed, dir + kUninstallerFile, GetLastError());
 
     // The last registry step: Apps & features lists Vantrelle only once it is whole.
     report.Step(L"Registering Vantrelle in Apps & features");

@@ -35,22 +35,37 @@ DWORD EstimatedSizeKiB(const std::wstring& dir) {
     return static_cast<DWORD>((bytes + 1023) / 1024);
 }
 
+// Written whole under a partial name and put in place with the payload's files.
+bool StageData(CStaging& staging, const std::wstring& path, const void* data, unsigned long size) {
+    std::wstring partial;
+    if (!WritePartialFile(path, data, size, partial)) return false;
+    if (staging.Stage(partial, path)) return true;
+    DeleteFileW(partial.c_str());
+    SetLastError(staging.LastFailure().error);
+    return false;
+}
+
 }  // namespace
 
-bool AddToRecord(const std::wstring& dir, const FileList& written) {
+bool StageRecord(CStaging& staging, const std::wstring& dir, const FileList& written) {
     FileList files;
     // A list that is missing or damaged starts anew with this run's files.
     ReadRecord(dir + kRecordFile, files);
     files.insert(written.begin(), written.end());
-    return WriteRecord(dir + kRecordFile, files);
+    const std::string text = RecordText(files);
+    return StageData(staging, dir + kRecordFile, text.data(), static_cast<unsigned long>(text.size()));
 }
 
-bool WriteUninstaller(const std::wstring& dir) {
+unsigned long UninstallerSize() {
     const void* data = nullptr;
     DWORD size = 0;
-    if (!UninstallerBytes(data, size)) return false;
-    // Whole or not at all, as every installed file.
-    return WriteWholeFile(dir + kUninstallerFile, data, size);
+    return UninstallerBytes(data, size) ? size : 0;
+}
+
+bool StageUninstaller(CStaging& staging, const std::wstring& dir) {
+    const void* data = nullptr;
+    DWORD size = 0;
+    return UninstallerBytes(data, size) && StageData(staging, dir + kUninstallerFile, data, size);
 }
 
 LONG WriteUninstallEntry(const std::wstring& dir) {

@@ -6,11 +6,15 @@
 #include <string>
 
 #include "Record.h"
+#include "Staging.h"
 
-// Adds `written` (relative names) to the list in `dir`; false, with GetLastError, when it cannot.
-bool AddToRecord(const std::wstring& dir, const FileList& written);
-// Writes the uninstaller the installer carries into `dir` as a whole file;
-// false, with GetLastError, when it cannot.
-bool WriteUninstaller(const std::wstring& dir);
+// Stages the list in `dir` with `written` (relative names) added to what it
+// lists; false, with GetLastError, when it cannot.
+bool StageRecord(CStaging& staging, const std::wstring& dir, const FileList& written);
+// Stages the uninstaller the installer carries, for `dir`; false, with
+// GetLastError, when it cannot.
+bool StageUninstaller(CStaging& staging, const std::wstring& dir);
+// The size of the uninstaller the installer carries, in bytes.
+unsigned long UninstallerSize();
 // The Apps & features entry for an installation in `dir`; 0 or the registry's error.
 LONG WriteUninstallEntry(const std::wstring& dir);

@@ -56,7 +56,6 @@ CExtract::~CExtract() {
     m_hCabinetDll = nullptr;
     m_OutPath.Wipe();
     m_OutPartial.Wipe();
-    m_SweptDir.Wipe();
     m_Error.Text.Wipe();
     m_Error.File.Wipe();
     m_Memory.Release();
@@ -129,7 +128,7 @@ bool CExtract::Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam
     m_hOutFile = 0;
     m_OutPath.Empty();
     m_OutPartial.Empty();
-    m_SweptDir.Empty();
+    m_SweptDirs.clear();
     m_Error.Clear();
     m_HandleMap.Clear();
 

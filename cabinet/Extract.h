@@ -7,10 +7,14 @@
 #include <fdi.h>
 
 #include <cstdint>
+#include <set>
+#include <string>
 
 #include "Blowfish.h"
 #include "Map.h"
 #include "StrBuf.h"
+
+class CStaging;
 
 namespace Cabinet {
 
@@ -110,6 +114,9 @@ public:
     virtual INT_PTR Open(const wchar_t* path, int oflag, int pmode);
 
     void SetCallbacks(const ExtractCallbacks* callbacks);
+    // With a staging, each whole output file is handed to it under its partial
+    // name instead of being renamed into place; null (the default): renamed at once.
+    void SetStaging(CStaging* staging) { m_Staging = staging; }
     int CreateFdi();
     bool Extract(CStrBufW cabinetPath, CStrBufW targetDir, void* userParam);
     const wchar_t* GetErrorText();
@@ -149,9 +156,10 @@ public:
     int32_t m_Abort = 0;
     int32_t m_ToMemory = 0;
     INT_PTR m_hOutFile = 0;
-    CStrBufW m_OutPath;     // the output's own name; errors name it
-    CStrBufW m_OutPartial;  // where it is written until whole; empty once renamed
-    CStrBufW m_SweptDir;    // the folder last cleared of a cut-off run's partial files
+    CStrBufW m_OutPath;                  // the output's own name; errors name it
+    CStrBufW m_OutPartial;               // where it is written until whole; empty once renamed or staged
+    std::set<std::wstring> m_SweptDirs;  // folders cleared of a cut-off run's partial files
+    CStaging* m_Staging = nullptr;
     uint32_t m_PartialNumber = 0;
     uint32_t m_OutExpected = 0;  // the output file's size as the cabinet gives it
     uint32_t m_OutWritten = 0;   // and what the library has written of it
@@ -167,6 +175,7 @@ private:
     bool RefuseLink(const wchar_t* path);
     INT_PTR OpenPartialFile(const CStrBufW& targetDir, const wchar_t* targetPath);
     bool PutPartialInPlace();
+    bool NoteNewFolders(const CStrBufW& targetDir);
     void RemoveLastOutput();
     void AbandonOutputFile(int32_t code, DWORD type);
     static void ClearRuntimeFailure();

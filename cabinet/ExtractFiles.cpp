@@ -9,6 +9,7 @@
 #include "Files.h"
 #include "Links.h"
 #include "PartialFiles.h"
+#include "Staging.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -145,12 +146,11 @@ constexpr int kPartialNames = 64;  // names tried before giving up
 
 // The output is written under a partial name beside its target and renamed over
 // it once whole (PutPartialInPlace), so the target always holds the old file or
-// the new one. A cut-off run's partial files in the folder go first.
+// the new one; with a staging it stays there until the whole update is put in
+// place. A cut-off run's partial files in the folder go first, once per run,
+// before this run has written any there.
 INT_PTR CExtract::OpenPartialFile(const CStrBufW& targetDir, const wchar_t* targetPath) {
-    if (!m_SweptDir.Equals(targetDir)) {
-        RemovePartialFiles(targetDir.Get());
-        if (!m_SweptDir.Assign(targetDir)) throw std::bad_alloc();
-    }
+    if (m_SweptDirs.insert(targetDir.Get()).second) RemovePartialFiles(targetDir.Get());
     if (m_PartialNumber == 0) m_PartialNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
     CStrBufW partial;
     INT_PTR handle = -1;
@@ -200,10 +200,13 @@ bool CExtract::PutPartialInPlace() {
 
 // After a failure the partial file goes, and the target keeps what it held.
 // After Abort with no partial file left, the output completed last goes, as
-// every output opened before an abort always has.
+// every output opened before an abort always has; a staged one is the
+// staging's, and its target still holds the old file.
 void CExtract::RemoveLastOutput() {
     const CStrBufW& path = !m_OutPartial.IsEmpty() ? m_OutPartial : m_OutPath;
-    if (path.IsEmpty() || (m_OutPartial.IsEmpty() && !m_Abort) || LinkOnPath(m_TargetDir, path)) return;
+    if (path.IsEmpty() || (m_OutPartial.IsEmpty() && (!m_Abort || m_Staging)) ||
+        LinkOnPath(m_TargetDir, path))
+        return;
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);  // a read-only file goes too
     DeleteFileW(path);
     m_OutPartial.Empty();

@@ -10,6 +10,7 @@
 
 #include "Extract.h"
 #include "Paths.h"
+#include "Staging.h"
 
 namespace Cabinet {
 
@@ -120,6 +121,14 @@ void CExtract::OnCabinetInfo(PFDINOTIFICATION n) {
     path.Wipe();
 }
 
+// A staged update removes again the folders it made, should it not stand.
+bool CExtract::NoteNewFolders(const CStrBufW& targetDir) {
+    if (!m_Staging || GetFileAttributesW(targetDir) != INVALID_FILE_ATTRIBUTES) return true;
+    if (m_Staging->NoteNewFolders(targetDir.Get())) return true;
+    RecordOutputFailure(m_Staging->LastFailure().error, m_Staging->LastFailure().path.c_str());
+    return false;
+}
+
 INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
     CStrBufW stored, subDir, name, targetDir, targetPath;
     if (!Decode(n->psz1, (n->attribs & _A_NAME_IS_UTF) != 0, stored)) throw std::bad_alloc();
@@ -158,7 +167,7 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION n) {
             while (m_HandleMap.Contains(static_cast<INT_PTR>(candidate))) ++candidate;
             result = static_cast<INT_PTR>(candidate);
         }
-    } else if (RefuseLink(targetPath)) {
+    } else if (RefuseLink(targetPath) || !NoteNewFolders(targetDir)) {
         result = -1;
     } else {
         // Folders made now were not there to be checked: one may have become a
@@ -206,7 +215,14 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
             result = -1;
         } else {
             SetStoredAttributes(m_OutPartial, n->attribs);
-            if (!PutPartialInPlace()) result = -1;
+            if (!m_Staging) {
+                if (!PutPartialInPlace()) result = -1;
+            } else if (m_Staging->Stage(m_OutPartial.Get(), m_OutPath.Get())) {
+                m_OutPartial.Empty();  // the staging's now
+            } else {
+                AbandonOutputFile(kErrorTargetFile, m_Staging->LastFailure().error);
+                result = -1;
+            }
         }
     }
     if (result == 1 && m_Callbacks.AfterCopy)

@@ -5,8 +5,9 @@
 // right one.
 enum ExitCode : unsigned long {
     kExitSuccess = 0,
-    kExitInUse = 32,              // ERROR_SHARING_VIOLATION: Vantrelle or its help file is in use
-    kExitShortcut = 82,           // ERROR_CANNOT_MAKE: the start-menu shortcut
+    kExitInUse = 32,      // ERROR_SHARING_VIOLATION: Vantrelle, its help or another of its files is in use
+    kExitShortcut = 82,   // ERROR_CANNOT_MAKE: the start-menu shortcut
+    kExitDiskFull = 112,  // ERROR_DISK_FULL: not enough free space for the installation
     kExitNoCabinetLibrary = 126,  // ERROR_MOD_NOT_FOUND: the system's Cabinet.dll
     kExitLink = 681,              // ERROR_STOPPED_ON_SYMLINK: a link in a folder the program works in
     kExitRegistry = 1013,         // ERROR_CANTWRITE: a registry value or key

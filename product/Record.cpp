@@ -49,7 +49,7 @@ bool ReadRecord(const std::wstring& path, FileList& files) {
     return true;
 }
 
-bool WriteRecord(const std::wstring& path, const FileList& files) {
+std::string RecordText(const FileList& files) {
     std::string text = std::string(kHeader) + "\r\n";
     for (const std::wstring& name : files) {
         int bytes = WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), nullptr, 0,
@@ -59,5 +59,10 @@ bool WriteRecord(const std::wstring& path, const FileList& files) {
                             nullptr);
         text += line + "\r\n";
     }
+    return text;
+}
+
+bool WriteRecord(const std::wstring& path, const FileList& files) {
+    const std::string text = RecordText(files);
     return WriteWholeFile(path, text.data(), static_cast<unsigned long>(text.size()));
 }

@@ -17,6 +17,8 @@ using FileList = std::set<std::wstring, NoCaseLess>;
 // False, with GetLastError, when the list cannot be read; ERROR_FILE_CORRUPT
 // when the file is not such a list, or names a file outside the directory.
 bool ReadRecord(const std::wstring& path, FileList& files);
+// The list as its file holds it.
+std::string RecordText(const FileList& files);
 // Writes the list whole beside `path` under a partial name, then renames it
 // into place; false, with GetLastError, when it cannot.
 bool WriteRecord(const std::wstring& path, const FileList& files);

@@ -11,6 +11,7 @@
 #include "PartialFiles.h"
 #include "Product.h"
 #include "Record.h"
+#include "Staging.h"
 #include "system/Files.h"
 #include "system/Links.h"
 #include "system/Registry.h"
@@ -56,6 +57,14 @@ std::wstring FolderOf(const std::wstring& name) {
 }  // namespace
 
 bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal) {
+    // An installation cut off while it put its files in place is put back first,
+    // so that the list and the files on disk belong together.
+    report.Step(L"Checking for an interrupted installation");
+    CStaging::Failure unrestored;
+    if (CStaging::Recover(dir, unrestored) < 0) {
+        return report.Fail(kExitWriteFailed, unrestored.path + L"\n" + SystemErrorLine(unrestored.error));
+    }
+
     report.Step(L"Reading the list of installed files");
     const std::wstring record = dir + kRecordFile;
     FileList files;
@@ -100,7 +109,7 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
         left.insert(name);
         if (!failure) failure = error, failed = path;
     }
-    // A run cut off while installing leaves a partial file where it wrote.
+    // A run cut off while installing leaves a partial or moved-aside file where it wrote.
     RemovePartialFiles(dir);
     for (const std::wstring& folder : folders) {
         if (!LinkOnPath(dir.c_str(), (dir + folder).c_str())) RemovePartialFiles(dir + folder + L"\\");

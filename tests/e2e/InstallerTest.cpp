@@ -49,10 +49,27 @@ bool InSystemFolder(const std::wstring& path) {
 
 bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The system's text for a code, as a box puts it: without the line end.
 std::wstring SystemText(DWORD code) {
     wchar_t text[512] = {};
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, 512, nullptr);
-    return text;
+    std::wstring trimmed = text;
+    while (!trimmed.empty() && (trimmed.back() == L'\n' || trimmed.back() == L'\r')) trimmed.pop_back();
+    return trimmed;
+}
+
+// The box of a run refused for space on `drive` (the volume, named by its
+// mount point), with what it says is free; the room it says it needs must
+// exceed the payload's.
+std::wstring SpaceText(const std::wstring& seen, const std::wstring& drive, const wchar_t* free) {
+    const std::wstring head =
+        L"There is not enough free space on " + drive + L" to install Vantrelle.\nIt needs ";
+    const double needed = seen.rfind(head, 0) == 0 ? _wtof(seen.c_str() + head.size()) : 0;
+    EXPECT_GT(needed, 0.3) << "the payload and its uninstaller need more";
+    wchar_t number[32];
+    swprintf(number, 32, L"%.1f", needed);
+    return head + number + L" MB, and " + free + L" is free.\nPlease free some space on " + drive +
+           L", then run the installer again.";
 }
 
 std::string ReadAll(const std::wstring& p) {
@@ -150,6 +167,15 @@ void CloseVantrelle() {
     PostMessageW(app, WM_CLOSE, 0, 0);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(running, 20000));
     CloseHandle(running);
+}
+
+// Every file below `root` with its bytes.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& root) {
+    std::vector<std::wstring> files;
+    ListTree(root, L"", &files);
+    std::map<std::wstring, std::string> tree;
+    for (const std::wstring& f : files) tree[f] = ReadAll(root + f);
+    return tree;
 }
 
 // The partial files ("~Vantrelle-XXXXXXXX.tmp") anywhere below `root`.
@@ -426,7 +452,7 @@ TEST_F(Installer, ShortcutThatCannotBeWrittenThenRetry) {
     ExpectFailureKeepsDialog(o, L"Error creating shortcut in start menu.");
     DWORD v;
     EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
-    EXPECT_TRUE(Exists(InstallDir() + L"Vantrelle.exe")) << "the extracted files stay";
+    EXPECT_FALSE(Exists(InstallDir() + L"Vantrelle.exe")) << "the files put in place are taken back";
     DeleteFileW(startMenu.substr(0, startMenu.size() - 1).c_str());
     ASSERT_TRUE(MoveFileW(moved.c_str(), startMenu.c_str()));
     o = Install();
@@ -499,7 +525,8 @@ TEST_F(Installer, DamagedPayloadFails) {
 
 TEST_F(Installer, FullVolumeThenRetry) {
     // run-scenario puts the install directory on a small volume of its own; a file
-    // of the user's fills it to the last 64 KiB, less than the payload needs.
+    // of the user's fills it to the last 64 KiB, less than the payload needs: the
+    // run is refused before it changes anything, and says how much it needs.
     std::wstring dir = InstallDir();
     ULARGE_INTEGER free{}, total{};
     ASSERT_TRUE(GetDiskFreeSpaceExW(dir.c_str(), &free, &total, nullptr)) << "no install directory";
@@ -507,19 +534,11 @@ TEST_F(Installer, FullVolumeThenRetry) {
     WriteAll(dir + L"filler.bin", std::string(size_t(free.QuadPart - 65536), 'f'));
 
     Outcome o = Install();
-    const std::wstring reason = L"\nError 112: " + SystemText(ERROR_DISK_FULL);
-    std::wstring file = o.box.text.substr(0, o.box.text.find(reason));
-    EXPECT_EQ(0u, file.rfind(dir, 0)) << "names the file: " << o.box.text.c_str();
-    ExpectFailureKeepsDialog(o, (file + reason).c_str());
-    EXPECT_FALSE(Exists(file)) << "the file that did not fit is gone";
-    DWORD v;
-    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
+    // The volume is mounted at the install directory: that is where space is missing.
+    ExpectFailureKeepsDialog(o, SpaceText(o.box.text, dir.substr(0, dir.size() - 1), L"0.1 MB").c_str());
+    EXPECT_FALSE(Exists(dir + L"ECU")) << "refused before anything changed";
     std::vector<std::wstring> files;
     ListTree(kPayloadTree, L"", &files);
-    for (const std::wstring& f : files) {
-        EXPECT_TRUE(!Exists(dir + f) || ReadAll(std::wstring(kPayloadTree) + f) == ReadAll(dir + f))
-            << "whole or absent: " << f.c_str();
-    }
 
     // Space freed, the same dialog installs everything.
     ASSERT_TRUE(DeleteFileW((dir + L"filler.bin").c_str()));
@@ -528,6 +547,7 @@ TEST_F(Installer, FullVolumeThenRetry) {
     EXPECT_TRUE(o.exited);
     for (const std::wstring& f : files)
         EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
+    DWORD v = 0;
     EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
     EXPECT_EQ(53u, v);
 }
@@ -610,6 +630,7 @@ TEST_F(Installer, CutOffThenRetry) {
             }
             DeleteFileW((dir + L"Sound\\Big.wav").c_str());
         }
+        const auto before = Snapshot(dir);
         ASSERT_TRUE(process.Start(VANTRELLE_INSTALLER_BIG));
         HWND dialog = process.WaitForDialog();
         ASSERT_NE(nullptr, dialog);
@@ -628,12 +649,11 @@ TEST_F(Installer, CutOffThenRetry) {
             if (growing(L"Sound\\~Vantrelle-*.tmp") || growing(L"Sound\\Big.wav")) process.Kill(), cut = true;
         }
         ASSERT_TRUE(cut) << "the sound was never seen half written";
-        EXPECT_EQ(1u, PartialFiles(dir).size()) << "cut off while writing the sound";
+        EXPECT_FALSE(PartialFiles(dir).empty()) << "cut off while writing the sound";
+        // Nothing is put in place before everything is staged: the installation is as it was.
         for (const std::wstring& f : files) {
-            const std::string now = ReadAll(dir + f);
-            EXPECT_TRUE(now == "<missing>" || now == ReadAll(payload + f) || (update && now == old(f)) ||
-                        (f == own && now == "the user's own sound"))
-                << "partial under its own name: " << f.c_str() << " (" << now.size() << " bytes)";
+            EXPECT_EQ(before.count(f) ? before.at(f) : "<missing>", ReadAll(dir + f))
+                << "changed before the commit: " << f.c_str();
         }
 
         Outcome o = Install(VANTRELLE_INSTALLER_BIG);
@@ -660,13 +680,13 @@ void PlantUnitAlphaLink(const std::wstring& dir, bool plant) {
     if (!plant) MoveFileW(aside.c_str(), folder.c_str());
 }
 
-// Every file below `root` with its bytes.
-std::map<std::wstring, std::string> Snapshot(const std::wstring& root) {
-    std::vector<std::wstring> files;
-    ListTree(root, L"", &files);
-    std::map<std::wstring, std::string> tree;
-    for (const std::wstring& f : files) tree[f] = ReadAll(root + f);
-    return tree;
+// Whether the log holds `text`, in the log's UTF-8 and line ends.
+bool Logged(const std::wstring& logFile, std::wstring text) {
+    for (size_t at = 0; (at = text.find(L'\n', at)) != text.npos; at += 2) text.insert(at, L"\r");
+    std::string expected(text.size() * 3, '\0');
+    expected.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &expected[0],
+                                        int(expected.size()), nullptr, nullptr));
+    return ReadAll(logFile).find(expected) != std::string::npos;
 }
 
 // The installer started with switches and no one at the screen: each row's exit
@@ -728,13 +748,14 @@ TEST_F(Installer, QuietRuns) {
          [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 53); }, 1638,
          L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.", false},
         {L"full volume", kInstaller, quiet,
-         [&] {  // what the run deletes first goes now, so that nothing but 64 KiB is free for it
-             DeleteFileW((dir + L"Vantrelle.exe").c_str());
+         [&] {
              ULARGE_INTEGER free{};
              GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr);
              WriteAll(filler, std::string(size_t(free.QuadPart - 65536), 'f'));
          },
-         [&] { DeleteFileW(filler.c_str()); }, 1603, L"\nError 112: " + SystemText(ERROR_DISK_FULL), false},
+         [&] { DeleteFileW(filler.c_str()); }, 112,
+         L" MB, and 0.1 MB is free.\nPlease free some space on " + dir.substr(0, dir.size() - 1) + L", then",
+         false},
         {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52); }, [] {}, 0,
          installed(files.size() - sounds), false},
     };
@@ -755,20 +776,11 @@ TEST_F(Installer, QuietRuns) {
         }
         EXPECT_FALSE(window) << row.what << ": a quiet run showed a window";
         EXPECT_EQ(row.code, code) << row.what;
-        std::string log = ReadAll(logFile);
-        std::wstring text(row.text);
-        std::string expected(text.size() * 3, '\0');
-        expected.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &expected[0],
-                                            int(expected.size()), nullptr, nullptr));
-        for (size_t at = 0; (at = expected.find('\n', at)) != std::string::npos; at += 2)
-            expected.insert(at, "\r");
-        EXPECT_NE(std::string::npos, log.find(expected)) << row.what << ": " << log;
+        EXPECT_TRUE(Logged(logFile, row.text)) << row.what << ": " << ReadAll(logFile);
         ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &versionAfter);
         if (row.code != 0) {
             EXPECT_EQ(version, versionAfter) << row.what;
-            // A refusal changes nothing; a damaged payload or a full volume fails where the dialog's does.
-            EXPECT_TRUE(row.code == 1392 || row.code == 1603 || tree == Snapshot(dir))
-                << row.what << ": changed";
+            EXPECT_TRUE(tree == Snapshot(dir)) << row.what << ": changed";
         } else {
             EXPECT_EQ(53u, versionAfter);
             for (const std::wstring& f : files)
@@ -920,5 +932,122 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         EXPECT_FALSE(Exists(dir + L"Uninstall.exe")) << "the uninstaller is gone once it ended";
         EXPECT_FALSE(Exists(dir + L"Uninstall.dat"));
         for (const auto& [name, bytes] : own) DeleteFileW((dir + name).c_str());
+    }
+}
+
+namespace {
+
+// Everything an update may change: the files below the install directory (but
+// the user's filler of a full volume), the recorded version, the shortcut and
+// the Apps & features entry.
+std::map<std::wstring, std::string> Installation(const std::wstring& dir) {
+    auto state = Snapshot(dir);
+    state.erase(L"filler.bin");
+    state.erase(L"filler2.bin");
+    DWORD version = 0;
+    ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version);
+    state[L"<LastVersion>"] = std::to_string(version);
+    state[L"<shortcut>"] = ReadAll(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk");
+    const std::wstring entry = EntryText(L"DisplayVersion") + L"|" + EntryText(L"UninstallString");
+    state[L"<entry>"] = std::string(entry.begin(), entry.end());
+    return state;
+}
+
+}  // namespace
+
+// An installed older release (every file but the sounds directly in Sound
+// differs from the payload), then quiet updates that fail: a file of a
+// sub-folder held open stops the commit half-way; the volume fills while the
+// large sound is staged; there is too little space to begin; a hard stop in
+// the middle of the commit. Each failure leaves the installation byte for byte
+// as it was, with its version, shortcut and entry; once the obstacle is gone,
+// the next run installs the payload exactly.
+TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
+    const std::wstring dir = InstallDir(), log = L"C:\\update.log", payload = VANTRELLE_PAYLOAD_BIG;
+    const std::wstring filler = dir + L"filler.bin", journal = dir + L"~Vantrelle-journal.dat";
+    ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(kInstaller) + L"\" /quiet /accept-charityware"));
+    ULARGE_INTEGER total{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(dir.c_str(), nullptr, &total, nullptr));
+    ASSERT_LT(total.QuadPart, 128ull << 20) << "the install directory is not on a small volume of its own";
+    // The room staging takes: the payload and the uninstaller, as on disk.
+    ULONGLONG payloadBytes = ReadAll(dir + L"Uninstall.exe").size();
+    std::vector<std::wstring> files;
+    ListTree(payload, L"", &files);
+    for (const std::wstring& f : files) {
+        payloadBytes += ReadAll(payload + f).size();
+        if (Exists(dir + f) && (f.rfind(L"Sound\\", 0) != 0 || f.find(L'\\', 6) != f.npos))
+            WriteAll(dir + f, "old " + std::string(f.begin(), f.end()));
+    }
+    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(HKEY_LOCAL_MACHINE,
+                              L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle",
+                              L"DisplayVersion", REG_SZ, L"5.2", 4 * sizeof(wchar_t)));
+
+    HANDLE held = nullptr;
+    auto fill = [&](ULONGLONG leave) {
+        ULARGE_INTEGER free{};
+        GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr);
+        WriteAll(filler, std::string(size_t(free.QuadPart - leave), 'f'));
+        return true;
+    };
+    auto seen = [&](const wchar_t* pattern, DWORD bytes) {
+        WIN32_FIND_DATAW fd;
+        HANDLE found = FindFirstFileW((dir + pattern).c_str(), &fd);
+        if (found != INVALID_HANDLE_VALUE) FindClose(found);
+        return found != INVALID_HANDLE_VALUE && fd.nFileSizeLow >= bytes;
+    };
+    const DWORD kKilled = ~0u;
+    const struct {
+        const wchar_t* what;
+        std::function<void()> before;
+        std::function<bool()> during;  // true once it has acted
+        DWORD code;
+        std::wstring text;  // in the log
+    } rows[] = {
+        {L"held file",
+         [&] {
+             held = CreateFileW((dir + L"Translation\\Deutsch.lng").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+         },
+         nullptr, 32, dir + L"Translation\\Deutsch.lng\nError 32: " + SystemText(ERROR_SHARING_VIOLATION)},
+        {L"volume full while staging", [&] { fill(payloadBytes + (1 << 20)); },
+         [&] { return Exists(journal) && (WriteAll(dir + L"filler2.bin", std::string(2 << 20, 'f')), true); },
+         112, dir + L"Sound\\Big.wav\nError 112: " + SystemText(ERROR_DISK_FULL)},
+        {L"too little space", [&] { fill(8 << 20); }, nullptr, 112,
+         L" MB, and 8.0 MB is free.\nPlease free some space on " + dir.substr(0, dir.size() - 1) +
+             L", then run the installer again."},
+        {L"hard stop in the commit", [] {},
+         [&] { return seen(L"~Vantrelle-*.old", 0) && (process.Kill(), true); }, kKilled, L""},
+        {L"update", [] {}, nullptr, 0, L"An interrupted installation was put back into one piece"},
+    };
+    for (const auto& row : rows) {
+        row.before();
+        const auto before = Installation(dir);
+        ASSERT_TRUE(process.Start(VANTRELLE_INSTALLER_BIG, L"", L"/quiet /accept-charityware /log=" + log));
+        DWORD code = kKilled;
+        bool acted = !row.during;
+        for (DWORD start = GetTickCount(); !process.WaitForExit(acted ? 50 : 0, &code);) {
+            if (!acted) acted = row.during();
+            ASSERT_LT(GetTickCount() - start, 120000u) << row.what << ": the installer did not end";
+        }
+        EXPECT_TRUE(acted) << row.what << ": the moment to act never came";
+        if (held) CloseHandle(held), held = nullptr;
+        DeleteFileW(filler.c_str());
+        DeleteFileW((dir + L"filler2.bin").c_str());
+        if (row.code == kKilled) {
+            EXPECT_TRUE(Exists(journal)) << "ended before the update was finished";
+            continue;
+        }
+        EXPECT_EQ(row.code, code) << row.what;
+        EXPECT_TRUE(Logged(log, row.text)) << row.what << ": " << ReadAll(log);
+        if (row.code) {
+            EXPECT_TRUE(before == Installation(dir)) << row.what << ": the installation changed";
+            continue;
+        }
+        for (const std::wstring& f : files) EXPECT_EQ(ReadAll(payload + f), ReadAll(dir + f)) << f.c_str();
+        EXPECT_EQ("53", Installation(dir)[L"<LastVersion>"]);
+        EXPECT_EQ(L"5.3.1", EntryText(L"DisplayVersion"));
+        EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(journal)) << "nothing of the update is left over";
     }
 }

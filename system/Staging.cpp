@@ -1,0 +1,229 @@
+#include "Staging.h"
+
+#include <string>
+
+#include "Files.h"
+#include "Links.h"
+#include "PartialFiles.h"
+#include "Paths.h"
+
+namespace {
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Utf8(const std::wstring& text) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], bytes, nullptr,
+                            nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                                       static_cast<int>(text.size()), &out[0],
+                                                       static_cast<int>(out.size()))));
+    return out;
+}
+
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+bool NoLink(const std::wstring& dir, const std::wstring& path) { return LinkOnPath(dir.c_str(), path.c_str()) == 0; }
+
+}  // namespace
+
+CStaging::CStaging(const std::wstring& dir)
+    : m_Dir(dir), m_AsideNumber(GetTickCount() ^ (GetCurrentProcessId() << 12)) {}
+
+CStaging::~CStaging() {
+    Rollback();
+    if (m_hJournal != INVALID_HANDLE_VALUE) CloseHandle(m_hJournal);
+}
+
+bool CStaging::Fail(const std::wstring& path, DWORD error) {
+    m_Failure.path = path;
+    m_Failure.error = error ? error : ERROR_WRITE_FAULT;
+    return false;
+}
+
+// Written before the change is made: a change the journal does not hold was never begun.
+bool CStaging::Record(wchar_t kind, const std::wstring& from, const std::wstring& to) {
+    const std::wstring journal = m_Dir + kJournalFile;
+    if (m_hJournal == INVALID_HANDLE_VALUE) {
+        m_hJournal = CreateFileW(journal.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (m_hJournal == INVALID_HANDLE_VALUE) return Fail(journal, GetLastError());
+    }
+    m_Open = true;
+    m_Changes.push_back({kind, from, to});
+    std::wstring line(1, kind);
+    if (!from.empty()) line += L"\t" + from.substr(m_Dir.size());
+    if (!to.empty()) line += L"\t" + to.substr(m_Dir.size());
+    const std::string bytes = Utf8(line + L"\r\n");
+    DWORD written = 0;
+    if (WriteFile(m_hJournal, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size())
+        return true;
+    return Fail(journal, GetLastError());
+}
+
+bool CStaging::NoteNewFolders(const std::wstring& path) {
+    std::vector<std::wstring> missing;
+    std::wstring folder = path;
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    while (folder.size() >= m_Dir.size() && !Exists(folder)) {
+        missing.push_back(folder);
+        folder = folder.substr(0, folder.find_last_of(L'\\'));
+    }
+    for (auto made = missing.rbegin(); made != missing.rend(); ++made) {
+        if (!Record(L'D', *made)) return false;
+    }
+    return true;
+}
+
+bool CStaging::MoveNow(const std::wstring& from, const std::wstring& to) {
+    // Recorded only when it can happen: undoing it must never take a name that was there before.
+    if (!Exists(from) || Exists(to)) return false;
+    return Record(L'M', from, to) && MoveFileExW(from.c_str(), to.c_str(), 0);
+}
+
+bool CStaging::Stage(const std::wstring& partial, const std::wstring& target) {
+    if (!Record(L'S', partial, target)) return false;
+    m_Plan.push_back({partial, target});
+    return true;
+}
+
+void CStaging::Retire(const std::wstring& path) { m_Plan.push_back({L"", path}); }
+
+// An old file goes aside in its own folder. A `required` one must: its new
+// file takes the name next. An obsolete one stays where it cannot go.
+bool CStaging::MoveAside(const std::wstring& path, bool required) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (!required && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return true;
+    if (const size_t link = LinkOnPath(m_Dir.c_str(), path.c_str())) {
+        return !required || Fail(path.substr(0, link), kLinkError);
+    }
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int tries = 0; tries < 64 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++tries) {
+        const std::wstring aside = folder + AsideFileName(m_AsideNumber++);
+        if (Exists(aside)) continue;
+        if (!Record(L'M', path, aside)) return false;
+        if (MoveFileExW(path.c_str(), aside.c_str(), 0)) return true;
+        error = GetLastError();
+    }
+    if (!required) return true;
+    // A file another program holds open (or runs from) refuses the move as
+    // access denied; the user is better told it is in use.
+    if (error == ERROR_ACCESS_DENIED && !CanDeleteFile(path.c_str())) error = ERROR_SHARING_VIOLATION;
+    return Fail(path, error);
+}
+
+bool CStaging::Commit() {
+    // What is staged is on the disk before the first old file moves.
+    if (m_hJournal != INVALID_HANDLE_VALUE) FlushFileBuffers(m_hJournal);
+    for (const Planned& planned : m_Plan) {
+        if (planned.partial.empty()) {
+            if (!MoveAside(planned.target, false)) return false;
+            continue;
+        }
+        if (!MoveAside(planned.target, true) || !Record(L'M', planned.partial, planned.target)) return false;
+        if (!MoveFileExW(planned.partial.c_str(), planned.target.c_str(), 0))
+            return Fail(planned.target, GetLastError());
+    }
+    if (!Record(L'C', L"")) return false;
+    FlushFileBuffers(m_hJournal);
+    return true;
+}
+
+bool CStaging::Undo(const std::wstring& dir, const std::vector<Change>& changes, Failure& failure) {
+    bool whole = true;
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
+        const std::wstring& from = change->from;
+        const std::wstring& to = change->to;
+        if (change->kind == L'M' && !Exists(from) && Exists(to)) {
+            if (NoLink(dir, from) && NoLink(dir, to) && MoveFileExW(to.c_str(), from.c_str(), 0)) continue;
+            if (whole) {
+                failure.error = NoLink(dir, to) ? GetLastError() : kLinkError;
+                failure.path = to;
+            }
+            whole = false;
+        } else if (change->kind == L'S' && Exists(from) && NoLink(dir, from)) {
+            DeleteOwnFile(from);
+        } else if (change->kind == L'D' && NoLink(dir, from)) {
+            RemoveDirectoryW(from.c_str());  // only when empty: anything else there stays
+        }
+    }
+    return whole;
+}
+
+void CStaging::Complete(const std::wstring& dir, const std::vector<Change>& changes) {
+    for (const Change& change : changes) {
+        if (change.kind == L'M' && IsAsideFileName(NameOf(change.to).c_str()) && NoLink(dir, change.to))
+            DeleteOwnFile(change.to);
+        else if (change.kind == L'S' && Exists(change.from) && NoLink(dir, change.from))
+            DeleteOwnFile(change.from);
+    }
+}
+
+void CStaging::Rollback() {
+    if (!m_Open) return;
+    Failure failure;
+    const bool whole = Undo(m_Dir, m_Changes, failure);
+    CloseHandle(m_hJournal);
+    m_hJournal = INVALID_HANDLE_VALUE;
+    // What could not be put back stays in the journal for the next run.
+    if (whole) DeleteFileW((m_Dir + kJournalFile).c_str());
+    m_Changes.clear();
+    m_Plan.clear();
+    m_Open = false;
+}
+
+void CStaging::Finish() {
+    if (!m_Open) return;
+    Complete(m_Dir, m_Changes);
+    CloseHandle(m_hJournal);
+    m_hJournal = INVALID_HANDLE_VALUE;
+    DeleteFileW((m_Dir + kJournalFile).c_str());
+    m_Changes.clear();
+    m_Plan.clear();
+    m_Open = false;
+}
+
+int CStaging::Recover(const std::wstring& dir, Failure& failure) {
+    const std::wstring journal = dir + kJournalFile;
+    HANDLE file = CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) bytes.append(buffer, got);
+    CloseHandle(file);
+
+    std::vector<Change> changes;
+    bool committed = false;
+    // A line without its end was being written when the run stopped: its change never began.
+    for (size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const std::wstring line = Wide(bytes.substr(at, end - at));
+        if (line == L"C") committed = true;
+        if (line.size() < 3 || line[1] != L'\t') continue;
+        const size_t tab = line.find(L'\t', 2);
+        const std::wstring from = line.substr(2, tab == std::wstring::npos ? tab : tab - 2);
+        const std::wstring to = tab == std::wstring::npos ? L"" : line.substr(tab + 1);
+        // Only names inside the install directory are acted on.
+        if (!IsContainedName(from.c_str()) || (!to.empty() && !IsContainedName(to.c_str()))) continue;
+        changes.push_back({line[0], dir + from, to.empty() ? L"" : dir + to});
+    }
+    if (committed) {
+        Complete(dir, changes);
+    } else if (!Undo(dir, changes, failure)) {
+        return -1;
+    }
+    DeleteFileW(journal.c_str());
+    return static_cast<int>(changes.size());
+}
