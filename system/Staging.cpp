@@ -31,7 +31,9 @@ std::wstring Wide(const std::string& text) {
 
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-bool NoLink(const std::wstring& dir, const std::wstring& path) { return LinkOnPath(dir.c_str(), path.c_str()) == 0; }
+bool NoLink(const std::wstring& dir, const std::wstring& path) {
+    return LinkOnPath(dir.c_str(), path.c_str()) == 0;
+}
 
 }  // namespace
 
@@ -109,7 +111,8 @@ bool CStaging::MoveAside(const std::wstring& path, bool required) {
     }
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
     DWORD error = ERROR_FILE_EXISTS;
-    for (int tries = 0; tries < 64 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++tries) {
+    for (int tries = 0; tries < 64 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+         ++tries) {
         const std::wstring aside = folder + AsideFileName(m_AsideNumber++);
         if (Exists(aside)) continue;
         if (!Record(L'M', path, aside)) return false;

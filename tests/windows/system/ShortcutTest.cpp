@@ -79,7 +79,7 @@ TEST_F(ShortcutTest, WithoutComTheCreateCallsCodeIsReturned) {
     HRESULT hr = S_OK;
     HANDLE thread = CreateThread(nullptr, 0, CreateShortcutWithoutCom, &hr, 0, nullptr);
     ASSERT_NE(nullptr, thread);
-    WaitForSingleObject(thread, INFINITE);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 30000)) << "the shortcut without COM never returned";
     CloseHandle(thread);
     EXPECT_EQ(CO_E_NOTINITIALIZED, hr);
 }
