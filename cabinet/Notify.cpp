@@ -215,12 +215,10 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
             result = -1;
         } else {
             SetStoredAttributes(m_OutPartial, n->attribs);
-            if (!m_Staging) {
-                if (!PutPartialInPlace()) result = -1;
-            } else if (m_Staging->Stage(m_OutPartial.Get(), m_OutPath.Get())) {
+            if (m_Staging) {
+                m_Staging->Stage(m_OutPartial.Get(), m_OutPath.Get());
                 m_OutPartial.Empty();  // the staging's now
-            } else {
-                AbandonOutputFile(kErrorTargetFile, m_Staging->LastFailure().error);
+            } else if (!PutPartialInPlace()) {
                 result = -1;
             }
         }

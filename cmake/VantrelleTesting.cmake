@@ -27,3 +27,12 @@ function(vantrelle_add_gtest name)
     add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${xml})
     set_tests_properties(${name} PROPERTIES LABELS gtest)
 endfunction()
+
+# vantrelle_time_limit(TEST SECONDS): TEST is stopped after SECONDS, about three
+# times its slowest normal run, by tests/wine/wine-run, which then shows what the
+# program printed until then; CTest's own timeout stands behind it.
+function(vantrelle_time_limit test seconds)
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT VANTRELLE_TIME_LIMIT=${seconds})
+    math(EXPR timeout "${seconds} + 30")
+    set_tests_properties(${test} PROPERTIES TIMEOUT ${timeout})
+endfunction()

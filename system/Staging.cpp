@@ -51,25 +51,32 @@ bool CStaging::Fail(const std::wstring& path, DWORD error) {
     return false;
 }
 
-// Written before the change is made: a change the journal does not hold was never begun.
-bool CStaging::Record(wchar_t kind, const std::wstring& from, const std::wstring& to) {
+// Each change is in the journal before it is made: a change the journal does
+// not hold was never begun. Lines wait in memory until a change needs them on
+// disk; so a staged file's line goes with the next folder made, or with the
+// commit's plan (a partial file the journal missed is swept by name).
+void CStaging::Record(wchar_t kind, const std::wstring& from, const std::wstring& to) {
+    m_Open = true;
+    m_Changes.push_back({kind, from, to});
+    std::wstring line(1, kind);
+    if (!from.empty()) line += L"\t" + from.substr(m_Dir.size());
+    if (!to.empty()) line += L"\t" + to.substr(m_Dir.size());
+    m_Pending += Utf8(line + L"\r\n");
+}
+
+bool CStaging::WriteJournal() {
     const std::wstring journal = m_Dir + kJournalFile;
     if (m_hJournal == INVALID_HANDLE_VALUE) {
         m_hJournal = CreateFileW(journal.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (m_hJournal == INVALID_HANDLE_VALUE) return Fail(journal, GetLastError());
     }
-    m_Open = true;
-    m_Changes.push_back({kind, from, to});
-    std::wstring line(1, kind);
-    if (!from.empty()) line += L"\t" + from.substr(m_Dir.size());
-    if (!to.empty()) line += L"\t" + to.substr(m_Dir.size());
-    const std::string bytes = Utf8(line + L"\r\n");
     DWORD written = 0;
-    if (WriteFile(m_hJournal, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size())
-        return true;
-    return Fail(journal, GetLastError());
+    const bool whole =
+        WriteFile(m_hJournal, m_Pending.data(), static_cast<DWORD>(m_Pending.size()), &written, nullptr) &&
+        written == m_Pending.size();
+    m_Pending.clear();
+    return whole || Fail(journal, GetLastError());
 }
 
 bool CStaging::NoteNewFolders(const std::wstring& path) {
@@ -80,29 +87,29 @@ bool CStaging::NoteNewFolders(const std::wstring& path) {
         missing.push_back(folder);
         folder = folder.substr(0, folder.find_last_of(L'\\'));
     }
-    for (auto made = missing.rbegin(); made != missing.rend(); ++made) {
-        if (!Record(L'D', *made)) return false;
-    }
-    return true;
+    for (auto made = missing.rbegin(); made != missing.rend(); ++made) Record(L'D', *made);
+    return missing.empty() || WriteJournal();
 }
 
 bool CStaging::MoveNow(const std::wstring& from, const std::wstring& to) {
     // Recorded only when it can happen: undoing it must never take a name that was there before.
     if (!Exists(from) || Exists(to)) return false;
-    return Record(L'M', from, to) && MoveFileExW(from.c_str(), to.c_str(), 0);
+    Record(L'M', from, to);
+    return WriteJournal() && MoveFileExW(from.c_str(), to.c_str(), 0);
 }
 
-bool CStaging::Stage(const std::wstring& partial, const std::wstring& target) {
-    if (!Record(L'S', partial, target)) return false;
+void CStaging::Stage(const std::wstring& partial, const std::wstring& target) {
+    Record(L'S', partial, target);
     m_Plan.push_back({partial, target});
-    return true;
 }
 
 void CStaging::Retire(const std::wstring& path) { m_Plan.push_back({L"", path}); }
 
-// An old file goes aside in its own folder. A `required` one must: its new
-// file takes the name next. An obsolete one stays where it cannot go.
-bool CStaging::MoveAside(const std::wstring& path, bool required) {
+// Where an old file goes aside, in its own folder; empty when it stays: it is
+// not there, or it is an obsolete file that is read-only (kept, as always) or
+// a folder. A file to be replaced must be able to go.
+bool CStaging::PlanAside(const std::wstring& path, bool required, std::wstring& aside) {
+    aside.clear();
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (!required && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return true;
@@ -110,37 +117,48 @@ bool CStaging::MoveAside(const std::wstring& path, bool required) {
         return !required || Fail(path.substr(0, link), kLinkError);
     }
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-    DWORD error = ERROR_FILE_EXISTS;
-    for (int tries = 0; tries < 64 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
-         ++tries) {
-        const std::wstring aside = folder + AsideFileName(m_AsideNumber++);
-        if (Exists(aside)) continue;
-        if (!Record(L'M', path, aside)) return false;
-        if (MoveFileExW(path.c_str(), aside.c_str(), 0)) return true;
-        error = GetLastError();
-    }
-    if (!required) return true;
-    // A file another program holds open (or runs from) refuses the move as
-    // access denied; the user is better told it is in use.
-    if (error == ERROR_ACCESS_DENIED && !CanDeleteFile(path.c_str())) error = ERROR_SHARING_VIOLATION;
-    return Fail(path, error);
+    do {
+        aside = folder + AsideFileName(m_AsideNumber++);
+    } while (Exists(aside));
+    return true;
 }
 
 bool CStaging::Commit() {
-    // What is staged is on the disk before the first old file moves.
-    if (m_hJournal != INVALID_HANDLE_VALUE) FlushFileBuffers(m_hJournal);
+    // The whole plan is in the journal before the first old file moves; what
+    // a step did shows on disk, so each is undone or finished by what is there.
+    struct Move {
+        std::wstring from, to;
+        bool required;
+    };
+    std::vector<Move> moves;
+    std::wstring aside;
     for (const Planned& planned : m_Plan) {
-        if (planned.partial.empty()) {
-            if (!MoveAside(planned.target, false)) return false;
-            continue;
+        const bool required = !planned.partial.empty();
+        if (!PlanAside(planned.target, required, aside)) return false;
+        if (!aside.empty()) {
+            Record(L'M', planned.target, aside);
+            moves.push_back({planned.target, aside, required});
         }
-        if (!MoveAside(planned.target, true) || !Record(L'M', planned.partial, planned.target)) return false;
-        if (!MoveFileExW(planned.partial.c_str(), planned.target.c_str(), 0))
-            return Fail(planned.target, GetLastError());
+        if (required) {
+            Record(L'M', planned.partial, planned.target);
+            moves.push_back({planned.partial, planned.target, true});
+        }
     }
-    if (!Record(L'C', L"")) return false;
-    FlushFileBuffers(m_hJournal);
-    return true;
+    if (!WriteJournal()) return false;
+    for (const Move& move : moves) {
+        if (MoveFileExW(move.from.c_str(), move.to.c_str(), 0) || !move.required) continue;
+        // The file the user knows is the target, whether it would not go aside
+        // or its new one could not take its name.
+        const bool placing = IsPartialFileName(NameOf(move.from).c_str());
+        DWORD error = GetLastError();
+        // A file another program holds open (or runs from) refuses the move as
+        // access denied; the user is better told it is in use.
+        if (!placing && error == ERROR_ACCESS_DENIED && !CanDeleteFile(move.from.c_str()))
+            error = ERROR_SHARING_VIOLATION;
+        return Fail(placing ? move.to : move.from, error);
+    }
+    Record(L'C', L"");
+    return WriteJournal();
 }
 
 bool CStaging::Undo(const std::wstring& dir, const std::vector<Change>& changes, Failure& failure) {
@@ -164,12 +182,11 @@ bool CStaging::Undo(const std::wstring& dir, const std::vector<Change>& changes,
     return whole;
 }
 
+// A complete commit has put every staged file in place: only the moved-aside ones are left.
 void CStaging::Complete(const std::wstring& dir, const std::vector<Change>& changes) {
     for (const Change& change : changes) {
         if (change.kind == L'M' && IsAsideFileName(NameOf(change.to).c_str()) && NoLink(dir, change.to))
             DeleteOwnFile(change.to);
-        else if (change.kind == L'S' && Exists(change.from) && NoLink(dir, change.from))
-            DeleteOwnFile(change.from);
     }
 }
 
@@ -177,23 +194,25 @@ void CStaging::Rollback() {
     if (!m_Open) return;
     Failure failure;
     const bool whole = Undo(m_Dir, m_Changes, failure);
-    CloseHandle(m_hJournal);
+    if (m_hJournal != INVALID_HANDLE_VALUE) CloseHandle(m_hJournal);
     m_hJournal = INVALID_HANDLE_VALUE;
     // What could not be put back stays in the journal for the next run.
     if (whole) DeleteFileW((m_Dir + kJournalFile).c_str());
     m_Changes.clear();
     m_Plan.clear();
+    m_Pending.clear();
     m_Open = false;
 }
 
 void CStaging::Finish() {
     if (!m_Open) return;
     Complete(m_Dir, m_Changes);
-    CloseHandle(m_hJournal);
+    if (m_hJournal != INVALID_HANDLE_VALUE) CloseHandle(m_hJournal);
     m_hJournal = INVALID_HANDLE_VALUE;
     DeleteFileW((m_Dir + kJournalFile).c_str());
     m_Changes.clear();
     m_Plan.clear();
+    m_Pending.clear();
     m_Open = false;
 }
 

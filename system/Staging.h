@@ -9,7 +9,9 @@
 //
 // Each change is written to a journal in the install directory before it is
 // made, so the next run can undo what a run cut off hard (power, Task Manager)
-// left, or finish it when its commit was complete. The journal is one line a
+// left, or finish it when its commit was complete. The journal is written, not
+// forced to the disk: a killed process loses nothing of it, and forcing it
+// would force every staged file with it. The journal is one line a
 // change, UTF-8, paths relative to the install directory:
 //   "D\tFOLDER"        a folder made
 //   "S\tPARTIAL\tFILE" a file staged under a partial name
@@ -42,7 +44,7 @@ public:
     // undone with the rest. False when it did not move.
     bool MoveNow(const std::wstring& from, const std::wstring& to);
     // A whole, closed file under its partial name, to take `target`'s place.
-    bool Stage(const std::wstring& partial, const std::wstring& target);
+    void Stage(const std::wstring& partial, const std::wstring& target);
     // An obsolete file, moved aside by the commit (a read-only one stays).
     void Retire(const std::wstring& path);
 
@@ -75,14 +77,16 @@ private:
         std::wstring partial, target;  // no partial: an obsolete file to retire
     };
 
-    bool Record(wchar_t kind, const std::wstring& from, const std::wstring& to = L"");
-    bool MoveAside(const std::wstring& path, bool required);
+    void Record(wchar_t kind, const std::wstring& from, const std::wstring& to = L"");
+    bool WriteJournal();
+    bool PlanAside(const std::wstring& path, bool required, std::wstring& aside);
     bool Fail(const std::wstring& path, DWORD error);
     static bool Undo(const std::wstring& dir, const std::vector<Change>& changes, Failure& failure);
     static void Complete(const std::wstring& dir, const std::vector<Change>& changes);
 
     std::wstring m_Dir;
     HANDLE m_hJournal = INVALID_HANDLE_VALUE;
+    std::string m_Pending;  // journal lines not yet written
     std::vector<Change> m_Changes;
     std::vector<Planned> m_Plan;
     Failure m_Failure;

@@ -1021,7 +1021,11 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
          },
          nullptr, 32, dir + L"Translation\\Deutsch.lng\nError 32: " + SystemText(ERROR_SHARING_VIOLATION)},
         {L"volume full while staging", [&] { fill(payloadBytes + (1 << 20)); },
-         [&] { return Exists(journal) && (WriteAll(dir + L"filler2.bin", std::string(2 << 20, 'f')), true); },
+         // The cabinet's first folder: its first staged file stays until the commit.
+         [&] {
+             return seen(L"Convert\\~Vantrelle-*.tmp", 0) &&
+                    (WriteAll(dir + L"filler2.bin", std::string(2 << 20, 'f')), true);
+         },
          112, dir + L"Sound\\Big.wav\nError 112: " + SystemText(ERROR_DISK_FULL)},
         {L"too little space", [&] { fill(8 << 20); }, nullptr, 112,
          L" MB, and 8.0 MB is free.\nPlease free some space on " + dir.substr(0, dir.size() - 1) +

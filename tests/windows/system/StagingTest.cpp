@@ -11,7 +11,8 @@
 namespace {
 
 std::string Read(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     char buffer[256];
     DWORD got = 0;
@@ -33,15 +34,27 @@ TEST(StagingRecover, UndoesAnUnfinishedCommitAndFinishesACompleteOne) {
         int changes;  // what Recover reports
     } cases[] = {
         {"cut in the commit", staged + aside + placed, {"new", kNone, "old"}, {"old", kNone, kNone}, 3},
-        {"commit complete", staged + aside + placed + "C\r\n", {"new", kNone, "old"}, {"new", kNone, kNone}, 3},
+        {"commit complete",
+         staged + aside + placed + "C\r\n",
+         {"new", kNone, "old"},
+         {"new", kNone, kNone},
+         3},
         // The change being written when the run stopped never began.
-        {"last line cut", staged + aside + "M\tsub\\~Vantrelle-0", {kNone, "new", "old"}, {"old", kNone, kNone}, 2},
+        {"last line cut",
+         staged + aside + "M\tsub\\~Vantrelle-0",
+         {kNone, "new", "old"},
+         {"old", kNone, kNone},
+         2},
         {"cut while staging", staged, {"old", "new", kNone}, {"old", kNone, kNone}, 1},
         // A name outside the install directory is never acted on.
-        {"outside", "S\t..\\outside.txt\tsub\\a.txt\r\nM\tsub\\a.txt\t..\\outside.txt\r\n", {kNone, kNone, kNone},
-         {kNone, kNone, kNone}, 0},
+        {"outside",
+         "S\t..\\outside.txt\tsub\\a.txt\r\nM\tsub\\a.txt\t..\\outside.txt\r\n",
+         {kNone, kNone, kNone},
+         {kNone, kNone, kNone},
+         0},
     };
-    const wchar_t* const names[] = {L"sub\\a.txt", L"sub\\~Vantrelle-00000001.tmp", L"sub\\~Vantrelle-00000002.old"};
+    const wchar_t* const names[] = {L"sub\\a.txt", L"sub\\~Vantrelle-00000001.tmp",
+                                    L"sub\\~Vantrelle-00000002.old"};
     for (const auto& c : cases) {
         CScratchFolder scratch;
         const std::wstring dir = scratch.Path(L"dir\\");
