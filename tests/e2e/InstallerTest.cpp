@@ -715,6 +715,8 @@ TEST_F(Installer, QuietRuns) {
          L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the "
          L"installer.",
          false},
+        {L"log that cannot be created", kInstaller, L"/quiet /accept-charityware \"/log=C:\\No Such\\x.log\"",
+         [] {}, [] {}, 1622, L"", false},
         {L"first installation", kInstaller, quiet, [] {}, [] {}, 0, installed(files.size()), false},
         {L"Vantrelle running", kInstaller, quiet,
          [&] {
@@ -738,6 +740,7 @@ TEST_F(Installer, QuietRuns) {
         {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52); }, [] {}, 0,
          installed(files.size() - sounds), false},
     };
+    WriteAll(logFile, std::string(1 << 16, '#'));  // an earlier run's, longer than any of these
     for (Row& row : rows) {
         row.before();
         const auto tree = Snapshot(dir);
@@ -763,6 +766,7 @@ TEST_F(Installer, QuietRuns) {
         for (size_t at = 0; (at = expected.find('\n', at)) != std::string::npos; at += 2)
             expected.insert(at, "\r");
         EXPECT_NE(std::string::npos, log.find(expected)) << row.what << ": " << log;
+        EXPECT_EQ(std::string::npos, log.find('#')) << row.what << ": the log was not made anew";
         ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &versionAfter);
         if (row.code != 0) {
             EXPECT_EQ(version, versionAfter) << row.what;
@@ -806,11 +810,11 @@ DWORD RunToEnd(std::wstring command, std::string* printed = nullptr) {
     return code;
 }
 
+const wchar_t kEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle";
 std::wstring EntryText(const wchar_t* name) {
     wchar_t text[MAX_PATH] = {};
     DWORD size = sizeof text;
-    RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle",
-                 name, RRF_RT_REG_SZ, nullptr, text, &size);
+    RegGetValueW(HKEY_LOCAL_MACHINE, kEntry, name, RRF_RT_REG_SZ, nullptr, text, &size);
     return text;
 }
 
@@ -852,12 +856,31 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         for (const wchar_t* installer : {quiet ? VANTRELLE_INSTALLER_BIG : kInstaller, kInstaller}) {
             ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(installer) + L"\" /quiet /accept-charityware"));
         }
+        // The size Apps & features shows: every file the installers wrote is there, the older release's too.
+        ULONGLONG written = 0;
+        for (const auto& [name, bytes] : Snapshot(dir)) written += own.count(name) ? 0 : bytes.size();
+        DWORD kib = 0, size = sizeof kib;
+        RegGetValueW(HKEY_LOCAL_MACHINE, kEntry, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kib, &size);
+        EXPECT_EQ((written + 1023) / 1024, kib) << "EstimatedSize in KiB";
         for (const auto& [name, bytes] : own) WriteAll(dir + name, bytes);
+        // A file made read-only, and the partial files of an installation cut off, go too.
+        SetFileAttributesW((dir + L"Translation\\Deutsch.lng").c_str(), FILE_ATTRIBUTE_READONLY);
+        for (const wchar_t* partial : {L"~Vantrelle-1A2B3C4D.tmp", L"Translation\\~Vantrelle-0000abcd.tmp"})
+            WriteAll(dir + partial, "cut off");
         EXPECT_NE(std::string::npos, ProgramsAndFeatures().find("Vantrelle|||Vantrelle"));
         EXPECT_EQ(L"\"" + dir + L"Uninstall.exe\"", EntryText(L"UninstallString"));
         const auto installed = Snapshot(dir);
         if (quiet) {
             HANDLE held = nullptr;
+            const std::wstring list = dir + L"Uninstall.dat";
+            const std::string listed = ReadAll(list);
+            std::wstring reason = SystemText(ERROR_FILE_CORRUPT);
+            reason.erase(reason.find_last_not_of(L"\r\n") + 1);
+            const std::wstring damaged =
+                L"The list of the files Vantrelle installed is missing or damaged, so the uninstaller cannot "
+                L"tell them from yours:\n" +
+                list + L"\nError 1392: " + reason +
+                L"\nNothing was removed. Install Vantrelle again, then uninstall it.";
             const struct {
                 std::function<void()> before, after;
                 DWORD code;
@@ -868,6 +891,15 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
                                         nullptr, OPEN_EXISTING, 0, nullptr);
                  },
                  [&] { CloseHandle(held); }, 32, L"Please close Vantrelle."},
+                {[&] {
+                     held = CreateFileW((dir + L"Help.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+                 },
+                 [&] { CloseHandle(held); }, 32, L"Please close the help file."},
+                {[&] { WriteAll(list, listed.substr(listed.find('\n') + 1)); },
+                 [&] { WriteAll(list, listed); }, 1392, damaged},
+                {[&] { WriteAll(list, listed + "ECU\\..\\..\\..\\outside.txt\r\n"); },
+                 [&] { WriteAll(list, listed); }, 1392, damaged},
                 {[&] { PlantUnitAlphaLink(dir, true); }, [&] { PlantUnitAlphaLink(dir, false); }, 681,
                  dir + L"ECU\\Unit Alpha\nThis is a link to another place, and the uninstaller does not work "
                        L"through "
@@ -911,14 +943,15 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         DWORD v;
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             HKEY key;
-            EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(root, kKey, 0, KEY_READ, &key))
-                << "the product's key is gone";
+            EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(root, L"Software\\Tollanby", 0, KEY_READ, &key))
+                << "the product's key, and the vendor's left empty, are gone";
         }
         EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
         EXPECT_EQ(std::string::npos, ProgramsAndFeatures().find("Vantrelle"));
         for (int i = 0; i < 200 && Exists(dir + L"Uninstall.exe"); ++i) Sleep(100);
         EXPECT_FALSE(Exists(dir + L"Uninstall.exe")) << "the uninstaller is gone once it ended";
         EXPECT_FALSE(Exists(dir + L"Uninstall.dat"));
+        EXPECT_TRUE(PartialFiles(dir).empty()) << "partial files of a cut-off installation stay";
         for (const auto& [name, bytes] : own) DeleteFileW((dir + name).c_str());
     }
 }
