@@ -740,7 +740,7 @@ TEST_F(Installer, QuietRuns) {
         {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52); }, [] {}, 0,
          installed(files.size() - sounds), false},
     };
-    WriteAll(logFile, std::string(1 << 16, '#'));  // an earlier run's, longer than any of these
+    WriteAll(logFile, std::string(1 << 16, '#'));  // an earlier log, longer than any run's here
     for (Row& row : rows) {
         row.before();
         const auto tree = Snapshot(dir);
