@@ -1,5 +1,7 @@
 #include "FolderAccess.h"
 
+#include <sddl.h>
+
 #include "Handle.h"
 
 const WELL_KNOWN_SID_TYPE kFolderAccessSids[4] = {
@@ -64,4 +66,13 @@ DWORD GrantFolderFullAccess(const wchar_t* folderPath, bool currentUser) {
                                kFolderInheritFlags);
     return SetFolderAccess(folderPath, kFolderAccessSids, 4, nullptr, kFolderFullAccessMask,
                            kFolderInheritFlags);
+}
+
+PSECURITY_DESCRIPTOR NewAdministratorsOnlyDescriptor() {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)",
+                                                              SDDL_REVISION_1, &descriptor, nullptr)) {
+        return nullptr;
+    }
+    return descriptor;
 }

@@ -33,3 +33,10 @@ DWORD GetProcessUserSid(DWORD processId, PSID buffer, DWORD bufferSize);
 // Full inheritable access for the fixed groups, or (currentUser) for
 // LocalSystem, Administrators and this process's user.
 DWORD GrantFolderFullAccess(const wchar_t* folderPath, bool currentUser);
+
+// A folder of the administrators' own, such as the one the uninstaller's copy
+// waits in under the Windows folder's Temp (where users may create files):
+// full inheritable access for LocalSystem and Administrators, and nothing
+// inherited from the parent. Null, with GetLastError, when it cannot be built;
+// the caller frees it with LocalFree.
+PSECURITY_DESCRIPTOR NewAdministratorsOnlyDescriptor();

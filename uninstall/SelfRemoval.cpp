@@ -1,18 +1,14 @@
 #include "SelfRemoval.h"
 
 #include <windows.h>
-#include <sddl.h>
 
 #include <cwchar>
 #include <cwctype>
 
 #include "Product.h"
+#include "system/FolderAccess.h"
 
 namespace {
-
-// SYSTEM and the Administrators group only, nothing inherited from Temp (where
-// users may create files).
-const wchar_t kAdministratorsOnly[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 // A new folder of our own under the Windows folder's Temp; one that exists
 // already, whoever made it, is never used.
@@ -20,11 +16,8 @@ std::wstring MakeOwnFolder() {
     wchar_t windows[MAX_PATH];
     const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return {};
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnly, SDDL_REVISION_1,
-                                                              &descriptor, nullptr)) {
-        return {};
-    }
+    PSECURITY_DESCRIPTOR descriptor = NewAdministratorsOnlyDescriptor();
+    if (!descriptor) return {};
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
     std::wstring folder;
     DWORD number = GetTickCount() ^ (GetCurrentProcessId() << 16);

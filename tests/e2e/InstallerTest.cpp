@@ -735,6 +735,8 @@ TEST_F(Installer, QuietRuns) {
          L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the "
          L"installer.",
          false},
+        {L"log that cannot be created", kInstaller, L"/quiet /accept-charityware \"/log=C:\\No Such\\x.log\"",
+         [] {}, [] {}, 1622, L"", false},
         {L"first installation", kInstaller, quiet, [] {}, [] {}, 0, installed(files.size()), false},
         {L"Vantrelle running", kInstaller, quiet,
          [&] {
@@ -759,6 +761,7 @@ TEST_F(Installer, QuietRuns) {
         {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52); }, [] {}, 0,
          installed(files.size() - sounds), false},
     };
+    WriteAll(logFile, std::string(1 << 16, '#'));  // an earlier log, longer than any run's here
     for (Row& row : rows) {
         row.before();
         const auto tree = Snapshot(dir);
@@ -786,6 +789,7 @@ TEST_F(Installer, QuietRuns) {
         EXPECT_FALSE(window) << row.what << ": a quiet run showed a window";
         EXPECT_EQ(row.code, code) << row.what;
         EXPECT_TRUE(Logged(logFile, row.text)) << row.what << ": " << ReadAll(logFile);
+        EXPECT_EQ(std::string::npos, ReadAll(logFile).find('#')) << row.what << ": the log was not made anew";
         ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &versionAfter);
         if (row.code != 0) {
             EXPECT_EQ(version, versionAfter) << row.what;
@@ -827,11 +831,11 @@ DWORD RunToEnd(std::wstring command, std::string* printed = nullptr) {
     return code;
 }
 
+const wchar_t kEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle";
 std::wstring EntryText(const wchar_t* name) {
     wchar_t text[MAX_PATH] = {};
     DWORD size = sizeof text;
-    RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle",
-                 name, RRF_RT_REG_SZ, nullptr, text, &size);
+    RegGetValueW(HKEY_LOCAL_MACHINE, kEntry, name, RRF_RT_REG_SZ, nullptr, text, &size);
     return text;
 }
 
@@ -873,12 +877,31 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         for (const wchar_t* installer : {quiet ? VANTRELLE_INSTALLER_BIG : kInstaller, kInstaller}) {
             ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(installer) + L"\" /quiet /accept-charityware"));
         }
+        // The size Apps & features shows: every file the installers wrote is there, the older release's too.
+        ULONGLONG written = 0;
+        for (const auto& [name, bytes] : Snapshot(dir)) written += own.count(name) ? 0 : bytes.size();
+        DWORD kib = 0, size = sizeof kib;
+        RegGetValueW(HKEY_LOCAL_MACHINE, kEntry, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kib, &size);
+        EXPECT_EQ((written + 1023) / 1024, kib) << "EstimatedSize in KiB";
         for (const auto& [name, bytes] : own) WriteAll(dir + name, bytes);
+        // A file made read-only, and the partial and moved-aside files of an installation cut off, go too.
+        SetFileAttributesW((dir + L"Translation\\Deutsch.lng").c_str(), FILE_ATTRIBUTE_READONLY);
+        for (const wchar_t* partial : {L"~Vantrelle-1A2B3C4D.tmp", L"Translation\\~Vantrelle-0000abcd.tmp",
+                                       L"Translation\\~Vantrelle-0000abce.old"})
+            WriteAll(dir + partial, "cut off");
         EXPECT_NE(std::string::npos, ProgramsAndFeatures().find("Vantrelle|||Vantrelle"));
         EXPECT_EQ(L"\"" + dir + L"Uninstall.exe\"", EntryText(L"UninstallString"));
         const auto installed = Snapshot(dir);
         if (quiet) {
             HANDLE held = nullptr;
+            const std::wstring list = dir + L"Uninstall.dat";
+            const std::string listed = ReadAll(list);
+            const std::wstring reason = SystemText(ERROR_FILE_CORRUPT);
+            const std::wstring damaged =
+                L"The list of the files Vantrelle installed is missing or damaged, so the uninstaller cannot "
+                L"tell them from yours:\n" +
+                list + L"\nError 1392: " + reason +
+                L"\nNothing was removed. Install Vantrelle again, then uninstall it.";
             const struct {
                 std::function<void()> before, after;
                 DWORD code;
@@ -889,6 +912,15 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
                                         nullptr, OPEN_EXISTING, 0, nullptr);
                  },
                  [&] { CloseHandle(held); }, 32, L"Please close Vantrelle."},
+                {[&] {
+                     held = CreateFileW((dir + L"Help.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+                 },
+                 [&] { CloseHandle(held); }, 32, L"Please close the help file."},
+                {[&] { WriteAll(list, listed.substr(listed.find('\n') + 1)); },
+                 [&] { WriteAll(list, listed); }, 1392, damaged},
+                {[&] { WriteAll(list, listed + "ECU\\..\\..\\..\\outside.txt\r\n"); },
+                 [&] { WriteAll(list, listed); }, 1392, damaged},
                 {[&] { PlantUnitAlphaLink(dir, true); }, [&] { PlantUnitAlphaLink(dir, false); }, 681,
                  dir + L"ECU\\Unit Alpha\nThis is a link to another place, and the uninstaller does not work "
                        L"through "
@@ -932,14 +964,15 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         DWORD v;
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             HKEY key;
-            EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(root, kKey, 0, KEY_READ, &key))
-                << "the product's key is gone";
+            EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(root, L"Software\\Tollanby", 0, KEY_READ, &key))
+                << "the product's key, and the vendor's left empty, are gone";
         }
         EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
         EXPECT_EQ(std::string::npos, ProgramsAndFeatures().find("Vantrelle"));
         for (int i = 0; i < 200 && Exists(dir + L"Uninstall.exe"); ++i) Sleep(100);
         EXPECT_FALSE(Exists(dir + L"Uninstall.exe")) << "the uninstaller is gone once it ended";
         EXPECT_FALSE(Exists(dir + L"Uninstall.dat"));
+        EXPECT_TRUE(PartialFiles(dir).empty()) << "partial files of a cut-off installation stay";
         for (const auto& [name, bytes] : own) DeleteFileW((dir + name).c_str());
     }
 }
@@ -988,10 +1021,8 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
             WriteAll(dir + f, "old " + std::string(f.begin(), f.end()));
     }
     SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueW(HKEY_LOCAL_MACHINE,
-                              L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle",
-                              L"DisplayVersion", REG_SZ, L"5.2", 4 * sizeof(wchar_t)));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEntry, L"DisplayVersion", REG_SZ, L"5.2",
+                                             4 * sizeof(wchar_t)));
 
     HANDLE held = nullptr;
     auto fill = [&](ULONGLONG leave) {

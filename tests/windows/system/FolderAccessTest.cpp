@@ -23,9 +23,9 @@ struct Entry {
     std::wstring sid;
 };
 
-std::vector<Entry> Entries(FolderAclBuffer& buffer) {
+std::vector<Entry> Entries(void* list) {
     std::vector<Entry> entries;
-    PACL acl = reinterpret_cast<PACL>(buffer);
+    PACL acl = static_cast<PACL>(list);
     ACL_SIZE_INFORMATION size{};
     if (!GetAclInformation(acl, &size, sizeof(size), AclSizeInformation)) return entries;
     for (DWORD i = 0; i < size.AceCount; ++i) {
@@ -153,6 +153,23 @@ TEST(FolderAccess, SetOnRealFolderSucceeds) {
                                   kFolderInheritFlags));
     EXPECT_EQ(0u, GrantFolderFullAccess(folder.Path().c_str(), false));
     EXPECT_EQ(0u, GrantFolderFullAccess(folder.Path().c_str(), true));
+}
+
+TEST(FolderAccess, AdministratorsOnlyInheritsNothing) {
+    PSECURITY_DESCRIPTOR descriptor = NewAdministratorsOnlyDescriptor();
+    ASSERT_NE(nullptr, descriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL acl = nullptr;
+    EXPECT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "inherits from the parent folder";
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted) && present && acl);
+    const std::vector<Entry> entries = Entries(acl);
+    LocalFree(descriptor);
+    ASSERT_EQ(2u, entries.size());
+    ExpectFullAccess(entries[0], L"S-1-5-18");
+    ExpectFullAccess(entries[1], L"S-1-5-32-544");
 }
 
 TEST(FolderAccess, SetOnMissingFolderFails) {
