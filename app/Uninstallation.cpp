@@ -76,7 +76,7 @@ LONG WriteUninstallEntry(const std::wstring& dir) {
         const wchar_t* name;
         std::wstring text;
     } texts[] = {
-        {L"DisplayName", L"Vantrelle"},
+        {L"DisplayName", kDisplayName},
         {L"DisplayVersion", kVersionText},
         {L"Publisher", kPublisher},
         {L"DisplayIcon", dir + kProgramFile},

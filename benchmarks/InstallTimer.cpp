@@ -33,7 +33,7 @@ int wmain(int argc, wchar_t** argv) {
     Driver::PressOk(box);
     DWORD code = 1;
     installer.WaitForExit(20000, &code);
-    if (HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 10000)) PostMessageW(app, WM_CLOSE, 0, 0);
+    if (HWND app = Driver::WaitForWindowTitled(Driver::kAppTitle, 10000)) PostMessageW(app, WM_CLOSE, 0, 0);
     std::printf("%.3f %llu\n", double(t1.QuadPart - t0.QuadPart) / double(f.QuadPart),
                 static_cast<unsigned long long>(counters.PeakPagefileUsage));
     return success && code == 0 ? 0 : 1;

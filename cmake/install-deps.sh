@@ -9,7 +9,7 @@
 set -e
 PACKAGES="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
 wine wine64 wine32:i386 fonts-wine gcab xvfb xauth cmake make g++ googletest imagemagick openssl \
-osslsigncode cabextract icoutils python3 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+osslsigncode cabextract icoutils python3 python3-yaml binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 clang-format git"
 QEMU_MIN_MAJOR=10
 

@@ -3,8 +3,11 @@
 // folders and files, its registry keys and the texts both of them show.
 #include <windows.h>
 
-inline constexpr wchar_t kVersionText[] = L"5.3.1";
-inline constexpr DWORD kProductVersionNumber = 53;  // the "LastVersion" of this release
+#include "Version.h"  // generated from the version set in the root CMakeLists.txt
+
+inline constexpr wchar_t kVersionText[] = VANTRELLE_VERSION_WIDE;
+inline constexpr DWORD kProductVersionNumber = VANTRELLE_RELEASE_NUMBER;  // the "LastVersion" of this release
+inline constexpr wchar_t kDisplayName[] = L"Vantrelle";                   // in Apps & features
 inline constexpr wchar_t kProductPage[] = L"https://www.tollanby.com/vantrelle/index.php";
 inline constexpr wchar_t kPublisher[] = L"Tollanby";
 

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "Version.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantrelleStandIn";
-constexpr wchar_t kTitle[] = L"Vantrelle 5.3.1";
+constexpr wchar_t kTitle[] = L"Vantrelle " VANTRELLE_VERSION_WIDE;
 
 std::wstring OwnFolder() {
     std::wstring path(MAX_PATH, L'\0');

@@ -270,9 +270,10 @@ else
     fail "RCDATA 115 (language 1033), the uninstaller, present"
 fi
 
-# Version record: fixed versions 0.0.0.0 and the strings of block 040904b0.
+# Version record: the strings of block 040904b0, and fixed versions that are
+# the string ones (which version: tests/artifact/check-release.py).
 if has_res 16 1 1033 && raw 16 1 "$work/version"; then
-    check "version record: 0.0.0.0, block 040904b0, Tollanby / Vantrelle Installer strings" \
+    check "version record: block 040904b0, Tollanby / Vantrelle Installer strings, fixed versions as the strings" \
         python3 - "$work/version" <<'PY'
 import re, struct, sys
 d = open(sys.argv[1], "rb").read()
@@ -285,12 +286,14 @@ def value(key):
 want = {
     "FileDescription": "Vantrelle Installer", "ProductName": "Vantrelle Installer",
     "Comments": "Vantrelle Installer", "CompanyName": "Tollanby", "InternalName": "Installer",
-    "OriginalFilename": "Installer.exe", "FileVersion": "0.0.0.0", "ProductVersion": "0.0.0.0",
+    "OriginalFilename": "Installer.exe",
 }
 got = {k: value(k) for k in want}
-ok = versions == (0, 0, 0, 0) and "040904b0" in text and got == want
+fixed = ["%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) for ms, ls in zip(versions[::2], versions[1::2])] \
+    if versions else None
+ok = fixed == [value("FileVersion"), value("ProductVersion")] and "040904b0" in text and got == want
 if not ok:
-    print("  got: fixed=%r strings=%r" % (versions, got))
+    print("  got: fixed=%r strings=%r" % (fixed, dict(got, FileVersion=value("FileVersion"), ProductVersion=value("ProductVersion"))))
 sys.exit(0 if ok else 1)
 PY
 else

@@ -1,10 +1,11 @@
 #!/bin/sh
-# reproducible.sh SOURCE_DIR PRESET: builds Installer.exe twice, each time in a new
-# tree, and checks the two files are identical byte for byte.
+# reproducible.sh SOURCE_DIR PRESET: builds Installer.exe and the release files
+# beside it twice, each time in a new tree, and checks the two builds are
+# identical byte for byte.
 src=$1 preset=$2
 work=$(mktemp -d "$src/build/reproducible-XXXXXX") || exit 1
 for n in 1 2; do
-    if ! { cmake -S "$src" --preset "$preset" -B "$work/$n" && cmake --build "$work/$n" --target Installer -j2; } \
+    if ! { cmake -S "$src" --preset "$preset" -B "$work/$n" && cmake --build "$work/$n" --target release_files -j2; } \
         >"$work/build-$n.log" 2>&1; then
         tail -20 "$work/build-$n.log"
         echo "FAIL - build $n of Installer.exe"
@@ -15,5 +16,7 @@ a=$(sha256sum "$work/1/bin/Installer.exe" | cut -d' ' -f1)
 b=$(sha256sum "$work/2/bin/Installer.exe" | cut -d' ' -f1)
 echo "build 1: $a"
 echo "build 2: $b"
+release=$(diff -r "$work/1/release" "$work/2/release" 2>&1)
 rm -rf "$work"
 if [ "$a" = "$b" ]; then echo "ok - two clean builds give the same Installer.exe"; else echo "FAIL - the builds differ"; exit 1; fi
+if [ -z "$release" ]; then echo "ok - and the same release files"; else echo "$release"; echo "FAIL - the release files differ"; exit 1; fi

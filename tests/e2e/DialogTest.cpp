@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(Dialog, ShowsTitleFolderAndPicture) {
-    EXPECT_EQ(L"Install  Vantrelle 5.3.1", Driver::WindowText(dlg));
+    EXPECT_EQ(Driver::kDialogTitle, Driver::WindowText(dlg));
     wchar_t pf[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, pf);
     EXPECT_EQ(std::wstring(pf) + L"\\Vantrelle", Driver::ControlText(dlg, 106)) << "no trailing backslash";

@@ -7,9 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
+
 namespace Driver {
 
-inline constexpr wchar_t kDialogTitle[] = L"Install  Vantrelle 5.3.1";
+// Both carry the version set in the root CMakeLists.txt.
+inline constexpr wchar_t kDialogTitle[] = L"Install  Vantrelle " VANTRELLE_VERSION_WIDE;
+// The window of the stand-in Vantrelle.exe (payload/app) that the installer starts.
+inline constexpr wchar_t kAppTitle[] = L"Vantrelle " VANTRELLE_VERSION_WIDE;
 
 struct MessageBoxSeen {
     std::wstring caption;

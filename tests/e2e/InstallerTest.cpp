@@ -18,6 +18,7 @@ namespace {
 const wchar_t kInstaller[] = VANTRELLE_INSTALLER;  // Windows path of Installer.exe
 const wchar_t kPayloadTree[] = VANTRELLE_PAYLOAD;  // the staged tree it carries
 const wchar_t kKey[] = L"Software\\Tollanby\\Vantrelle";
+const DWORD kRelease = VANTRELLE_RELEASE_NUMBER;  // this installer's "LastVersion"
 const wchar_t kSuccessText[] =
     L"Vantrelle has been installed successfully.\nA shortcut has been created in the start menu.";
 
@@ -161,7 +162,7 @@ void SetLink(const std::wstring& path, const std::wstring& target) {
 // to check: Wine's desktop shell, which starts it, can be late to come up in a
 // busy run.)
 void CloseVantrelle() {
-    HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 20000);
+    HWND app = Driver::WaitForWindowTitled(Driver::kAppTitle, 20000);
     if (!app) return;
     HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, Driver::WindowProcessId(app));
     PostMessageW(app, WM_CLOSE, 0, 0);
@@ -202,7 +203,7 @@ protected:
     void SetUp() override { CoInitialize(nullptr); }
     void TearDown() override {
         process.Kill();
-        if (HWND app = FindWindowW(nullptr, L"Vantrelle 5.3.1")) PostMessageW(app, WM_CLOSE, 0, 0);
+        if (HWND app = FindWindowW(nullptr, Driver::kAppTitle)) PostMessageW(app, WM_CLOSE, 0, 0);
     }
 
     // Start, tick, press, read the message and press OK. The process then either
@@ -287,7 +288,7 @@ TEST_F(Installer, FirstInstallation) {
 
     DWORD v = 0;
     EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v, kOwnView));
-    EXPECT_EQ(53u, v);
+    EXPECT_EQ(kRelease, v);
     EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v, kOtherView))
         << "the other width's registry view";
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"Charityware", &v));
@@ -295,14 +296,14 @@ TEST_F(Installer, FirstInstallation) {
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, L"UpdateCheck", &v));
     EXPECT_EQ(0u, v);
 
-    HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 20000);
+    HWND app = Driver::WaitForWindowTitled(Driver::kAppTitle, 20000);
     ASSERT_NE(nullptr, app) << "the installed Vantrelle was started";
     EXPECT_NE(o.installerPid, Driver::ParentProcessId(Driver::WindowProcessId(app)))
         << "started by the desktop shell, not as the installer's child";
 }
 
 TEST_F(Installer, RefusesANewerVersionAndChangesNothing) {
-    for (DWORD newer : {54ul, 4294967295ul}) {
+    for (DWORD newer : {kRelease + 1, 4294967295ul}) {
         std::wstring dir = InstallDir();
         CreateDirectoryW(dir.c_str(), nullptr);
         WriteAll(dir + L"Vantrelle.exe", "newer build");
@@ -319,7 +320,7 @@ TEST_F(Installer, RefusesANewerVersionAndChangesNothing) {
 }
 
 TEST_F(Installer, SameVersionReinstallsAndMissingKeyInstalls) {
-    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 53);
+    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease);
     Outcome o = Install();
     EXPECT_EQ(L"Installation complete", o.box.caption);
     EXPECT_TRUE(o.exited);
@@ -360,7 +361,7 @@ TEST_F(Installer, UpdateOverAnOlderInstallation) {
     for (const wchar_t* d : {L"", L"ECU", L"ECU\\Unit Beta", L"ECU\\Unit Gamma", L"Sound", L"Sound\\More",
                              L"FlashMemory", L"Parameters"})
         CreateDirectoryW((dir + d).c_str(), nullptr);
-    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
+    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
     WriteAll(dir + L"ECU\\Unit Beta\\beta.txt", "beta");
     WriteAll(dir + L"NCalc.dll", "obsolete");
     WriteAll(dir + L"FlashMemory\\Vehicle One.bin", "obsolete");
@@ -398,7 +399,7 @@ TEST_F(Installer, UpdateOverAnOlderInstallation) {
         o, (dir + moreSound + L"\nError 32: " + SystemText(ERROR_SHARING_VIOLATION)).c_str());
     DWORD v = 0;
     EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
-    EXPECT_EQ(52u, v);
+    EXPECT_EQ(kRelease - 1, v);
     EXPECT_EQ("old sound", ReadAll(dir + moreSound));
     CloseHandle(held);
 
@@ -549,7 +550,7 @@ TEST_F(Installer, FullVolumeThenRetry) {
         EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
     DWORD v = 0;
     EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v));
-    EXPECT_EQ(53u, v);
+    EXPECT_EQ(kRelease, v);
 }
 
 }  // namespace
@@ -580,7 +581,7 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
         ASSERT_TRUE(MoveFileW((dir + linked).c_str(), (dir + linked + L".moved").c_str()));
         SetLink(dir + linked, victim);
         WriteAll(dir + L"Convert\\Units.csv", "the user's change");
-        SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
+        SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
         RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
 
         Outcome o = Install();
@@ -598,7 +599,7 @@ TEST_F(Installer, LinkInAUserFolderIsRefusedThenRetry) {
         EXPECT_EQ("the user's change", ReadAll(dir + L"Convert\\Units.csv"))
             << "nothing written before the check";
         DWORD v = 0;
-        EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v) && v == 52) << v;
+        EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &v) && v == kRelease - 1) << v;
 
         // The link removed, the same dialog installs the whole tree.
         SetLink(dir + linked, L"");
@@ -710,8 +711,8 @@ TEST_F(Installer, QuietRuns) {
     size_t sounds = 0;
     for (const std::wstring& f : files) sounds += f.rfind(L"Sound\\", 0) == 0 && f.find(L'\\', 6) == f.npos;
     auto installed = [&](size_t written) {
-        return L"Vantrelle 5.3.1 is installed in " + dir + L": " + std::to_wstring(written) +
-               L" files written.";
+        return std::wstring(Driver::kAppTitle) + L" is installed in " + dir + L": " +
+               std::to_wstring(written) + L" files written.";
     };
     struct Row {
         const wchar_t* what;
@@ -746,8 +747,9 @@ TEST_F(Installer, QuietRuns) {
          [&] { CloseHandle(held); }, 32, L"Please close Vantrelle.", false},
         {L"link", kInstaller, quiet, [&] { PlantUnitAlphaLink(dir, true); },
          [&] { PlantUnitAlphaLink(dir, false); }, 681, link, false},
-        {L"newer version", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 54); },
-         [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 53); }, 1638,
+        {L"newer version", kInstaller, quiet,
+         [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease + 1); },
+         [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease); }, 1638,
          L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.", false},
         {L"full volume", kInstaller, quiet,
          [&] {
@@ -758,8 +760,8 @@ TEST_F(Installer, QuietRuns) {
          [&] { DeleteFileW(filler.c_str()); }, 112,
          L" MB, and 0.1 MB is free.\nPlease free some space on " + dir.substr(0, dir.size() - 1) + L", then",
          false},
-        {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52); }, [] {}, 0,
-         installed(files.size() - sounds), false},
+        {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1); },
+         [] {}, 0, installed(files.size() - sounds), false},
     };
     WriteAll(logFile, std::string(1 << 16, '#'));  // an earlier log, longer than any run's here
     for (Row& row : rows) {
@@ -795,11 +797,11 @@ TEST_F(Installer, QuietRuns) {
             EXPECT_EQ(version, versionAfter) << row.what;
             EXPECT_TRUE(tree == Snapshot(dir)) << row.what << ": changed";
         } else {
-            EXPECT_EQ(53u, versionAfter);
+            EXPECT_EQ(kRelease, versionAfter);
             for (const std::wstring& f : files)
                 EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
             EXPECT_TRUE(Exists(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk"));
-            EXPECT_EQ(nullptr, Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 3000))
+            EXPECT_EQ(nullptr, Driver::WaitForWindowTitled(Driver::kAppTitle, 3000))
                 << "Vantrelle was started";
         }
         row.after();
@@ -1020,7 +1022,7 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
         if (Exists(dir + f) && (f.rfind(L"Sound\\", 0) != 0 || f.find(L'\\', 6) != f.npos))
             WriteAll(dir + f, "old " + std::string(f.begin(), f.end()));
     }
-    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", 52);
+    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEntry, L"DisplayVersion", REG_SZ, L"5.2",
                                              4 * sizeof(wchar_t)));
 
@@ -1090,8 +1092,8 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
             continue;
         }
         for (const std::wstring& f : files) EXPECT_EQ(ReadAll(payload + f), ReadAll(dir + f)) << f.c_str();
-        EXPECT_EQ("53", Installation(dir)[L"<LastVersion>"]);
-        EXPECT_EQ(L"5.3.1", EntryText(L"DisplayVersion"));
+        EXPECT_EQ(std::to_string(kRelease), Installation(dir)[L"<LastVersion>"]);
+        EXPECT_EQ(VANTRELLE_VERSION_WIDE, EntryText(L"DisplayVersion"));
         EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(journal)) << "nothing of the update is left over";
     }
 }

@@ -76,7 +76,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     Step("installer exit code", std::to_string(code));
-    HWND app = Driver::WaitForWindowTitled(L"Vantrelle 5.3.1", 20000);
+    HWND app = Driver::WaitForWindowTitled(Driver::kAppTitle, 20000);
     if (!app) {
         Step("Vantrelle window", "did not appear");
         return 1;
@@ -84,7 +84,8 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(500);
     Driver::SaveScreenshot(app, shots + L"\\4-vantrelle.bmp");
     DWORD pid = Driver::WindowProcessId(app);
-    Step("Vantrelle started", "window \"Vantrelle 5.3.1\", process " + std::to_string(pid) + ", parent " +
+    Step("Vantrelle started", "window \"Vantrelle " VANTRELLE_VERSION_TEXT "\", process " +
+                                  std::to_string(pid) + ", parent " +
                                   std::to_string(Driver::ParentProcessId(pid)) + " (the installer was " +
                                   std::to_string(installer.Id()) + ")");
     PostMessageW(app, WM_CLOSE, 0, 0);
