@@ -211,8 +211,8 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION n) {
         } else if (!whole) {
             AbandonOutputFile(FDIERROR_CORRUPT_CABINET, 0);
             result = -1;
-        } else if (RefuseLink(m_OutPartial) || RefuseLink(targetPath)) {
-            result = -1;
+        } else if (RefuseLink(m_OutPartial) || (!m_Staging && RefuseLink(targetPath))) {
+            result = -1;  // a staged file's target is looked at when the commit acts on it
         } else {
             SetStoredAttributes(m_OutPartial, n->attribs);
             if (m_Staging) {

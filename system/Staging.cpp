@@ -106,13 +106,15 @@ void CStaging::Stage(const std::wstring& partial, const std::wstring& target) {
 void CStaging::Retire(const std::wstring& path) { m_Plan.push_back({L"", path}); }
 
 // Where an old file goes aside, in its own folder; empty when it stays: it is
-// not there, or it is an obsolete file that is read-only (kept, as always) or
-// a folder. A file to be replaced must be able to go.
+// not there, or it is an obsolete file that is read-only (kept, as always), a
+// folder or behind a link. A file to be replaced must be able to go.
 bool CStaging::PlanAside(const std::wstring& path, bool required, std::wstring& aside) {
     aside.clear();
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (!required && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return true;
+    // A folder where a file belongs is not put aside: it is named instead.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(path, ERROR_ALREADY_EXISTS);
     if (const size_t link = LinkOnPath(m_Dir.c_str(), path.c_str())) {
         return !required || Fail(path.substr(0, link), kLinkError);
     }
@@ -124,38 +126,46 @@ bool CStaging::PlanAside(const std::wstring& path, bool required, std::wstring& 
 }
 
 bool CStaging::Commit() {
-    // The whole plan is in the journal before the first old file moves; what
-    // a step did shows on disk, so each is undone or finished by what is there.
-    struct Move {
-        std::wstring from, to;
-        bool required;
-    };
-    std::vector<Move> moves;
-    std::wstring aside;
-    for (const Planned& planned : m_Plan) {
-        const bool required = !planned.partial.empty();
-        if (!PlanAside(planned.target, required, aside)) return false;
-        if (!aside.empty()) {
-            Record(L'M', planned.target, aside);
-            moves.push_back({planned.target, aside, required});
-        }
-        if (required) {
+    // The plan is in the journal before the first file moves: every staged file
+    // to its name, every obsolete file aside. What a step did shows on disk, so
+    // each is undone or finished by what is there.
+    std::vector<std::wstring> asides(m_Plan.size());
+    for (size_t i = 0; i < m_Plan.size(); ++i) {
+        const Planned& planned = m_Plan[i];
+        if (!planned.partial.empty()) {
             Record(L'M', planned.partial, planned.target);
-            moves.push_back({planned.partial, planned.target, true});
+        } else if (PlanAside(planned.target, false, asides[i]) && !asides[i].empty()) {
+            Record(L'M', planned.target, asides[i]);
         }
     }
     if (!WriteJournal()) return false;
-    for (const Move& move : moves) {
-        if (MoveFileExW(move.from.c_str(), move.to.c_str(), 0) || !move.required) continue;
-        // The file the user knows is the target, whether it would not go aside
-        // or its new one could not take its name.
-        const bool placing = IsPartialFileName(NameOf(move.from).c_str());
+    std::wstring aside;
+    for (size_t i = 0; i < m_Plan.size(); ++i) {
+        const Planned& planned = m_Plan[i];
+        if (planned.partial.empty()) {
+            // An obsolete file that cannot go stays, as it always has.
+            if (!asides[i].empty()) MoveFileExW(planned.target.c_str(), asides[i].c_str(), 0);
+            continue;
+        }
+        // A new file takes its name at once; an old one there goes aside first,
+        // both moves in the journal before they are made.
+        if (MoveFileExW(planned.partial.c_str(), planned.target.c_str(), 0)) continue;
         DWORD error = GetLastError();
-        // A file another program holds open (or runs from) refuses the move as
-        // access denied; the user is better told it is in use.
-        if (!placing && error == ERROR_ACCESS_DENIED && !CanDeleteFile(move.from.c_str()))
-            error = ERROR_SHARING_VIOLATION;
-        return Fail(placing ? move.to : move.from, error);
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return Fail(planned.target, error);
+        if (!PlanAside(planned.target, true, aside)) return false;
+        Record(L'M', planned.target, aside);
+        Record(L'M', planned.partial, planned.target);
+        if (!WriteJournal()) return false;
+        if (!MoveFileExW(planned.target.c_str(), aside.c_str(), 0)) {
+            error = GetLastError();
+            // A file another program holds open (or runs from) refuses the move
+            // as access denied; the user is better told it is in use.
+            if (error == ERROR_ACCESS_DENIED && !CanDeleteFile(planned.target.c_str()))
+                error = ERROR_SHARING_VIOLATION;
+            return Fail(planned.target, error);
+        }
+        if (!MoveFileExW(planned.partial.c_str(), planned.target.c_str(), 0))
+            return Fail(planned.target, GetLastError());
     }
     Record(L'C', L"");
     return WriteJournal();
