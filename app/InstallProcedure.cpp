@@ -79,11 +79,10 @@ ExitCode ExitForFileError(DWORD error) {
 bool ReportExtractionFailure(Cabinet::CExtract& engine, CReport& report) {
     if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, kDamagedText);
     const int32_t code = engine.ErrorCode();
-    const DWORD reason =
-        static_cast<DWORD>(engine.m_Error.OwnType ? engine.m_Error.OwnType : engine.m_Error.Erf.erfType);
-    const ExitCode exit = code == Cabinet::kErrorLibrary      ? kExitNoCabinetLibrary
-                          : code == Cabinet::kErrorLinkInPath ? kExitLink
-                                                              : ExitForFileError(reason);
+    const ExitCode exit = code == Cabinet::kErrorLibrary ? kExitNoCabinetLibrary
+                          : code == Cabinet::kErrorLinkInPath
+                              ? kExitLink
+                              : ExitForFileError(static_cast<DWORD>(engine.ErrorType()));
     return report.Fail(exit, engine.GetErrorText());
 }
 

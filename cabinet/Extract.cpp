@@ -236,7 +236,6 @@ const wchar_t* CExtract::GetErrorText() {
 bool CExtract::HasError() const { return m_Error.Erf.fError || m_Error.OwnType != 0 || m_Error.OwnCode != 0; }
 
 bool CExtract::CabinetIsDamaged() const {
-    const ErrorRecord& e = m_Error;
     if (!HasError()) return false;
     switch (ErrorCode()) {
     case FDIERROR_NOT_A_CABINET:
@@ -249,7 +248,7 @@ bool CExtract::CabinetIsDamaged() const {
     case kErrorSealedNoKey: return true;
     case kErrorTargetFile:
         // A stored name that no file can have: the cabinet's bytes are wrong.
-        return (e.OwnType ? e.OwnType : e.Erf.erfType) == ERROR_INVALID_NAME;
+        return ErrorType() == ERROR_INVALID_NAME;
     default: return false;
     }
 }

@@ -126,6 +126,8 @@ public:
     bool CabinetIsDamaged() const;
     // The failure's code: the engine's own where it recorded one, else the library's.
     int32_t ErrorCode() const { return m_Error.OwnCode ? m_Error.OwnCode : m_Error.Erf.erfOper; }
+    // The system's error code behind it, where there is one; else 0.
+    int32_t ErrorType() const { return m_Error.OwnType ? m_Error.OwnType : m_Error.Erf.erfType; }
     int DestroyFdi();
 
     // Reached from the library's callbacks (Callbacks below).

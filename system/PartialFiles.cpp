@@ -35,8 +35,13 @@ bool IsAsideFileName(const wchar_t* name) { return IsNumberedName(name, kAsideSu
 
 bool DeleteOwnFile(const std::wstring& path) {
     if (DeleteFileW(path.c_str())) return true;
+    const DWORD error = GetLastError();
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(error);
+        return false;
+    }
     SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     return DeleteFileW(path.c_str()) != 0;
 }

@@ -19,7 +19,8 @@ bool IsAsideFileName(const wchar_t* name);
 // in a backslash), a read-only one too, never a link of that name; returns how
 // many went.
 int RemovePartialFiles(const std::wstring& folder);
-// Deletes a file of ours, a read-only one too; false, with GetLastError, when it cannot.
+// Deletes a file the installers wrote, a read-only one too; false, with
+// GetLastError, when it cannot.
 bool DeleteOwnFile(const std::wstring& path);
 // Writes `data` whole under a new partial name beside `path`, which it returns
 // in `partial`; false, with GetLastError, when it cannot (nothing is left then).

@@ -27,19 +27,12 @@ bool RefuseLink(CReport& report, const std::wstring& link) {
     return report.Fail(kExitLink, link + L"\n" + kLinkText);
 }
 
-// Deletes a file the installers wrote; a read-only one too. 0 or the reason.
+// Deletes a file the installers wrote; a read-only one too. 0, also when it
+// is gone already, or the reason.
 DWORD RemoveFile(const std::wstring& path) {
-    if (DeleteFileW(path.c_str())) return 0;
-    DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return 0;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-        if (DeleteFileW(path.c_str())) return 0;
-        error = GetLastError();
-    }
-    return error;
+    if (DeleteOwnFile(path)) return 0;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
 }
 
 bool RemoveRegistry(CReport& report, const wchar_t* rootName, const wchar_t* key, LONG result) {
