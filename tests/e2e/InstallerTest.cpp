@@ -1022,6 +1022,8 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
         if (Exists(dir + f) && (f.rfind(L"Sound\\", 0) != 0 || f.find(L'\\', 6) != f.npos))
             WriteAll(dir + f, "old " + std::string(f.begin(), f.end()));
     }
+    // The older release's name of a folder, which an update renames: a failed one renames it back.
+    ASSERT_TRUE(MoveFileW((dir + L"ECU\\Unit Alpha").c_str(), (dir + L"ECU\\Unit Beta").c_str()));
     SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEntry, L"DisplayVersion", REG_SZ, L"5.2",
                                              4 * sizeof(wchar_t)));
