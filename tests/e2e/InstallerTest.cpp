@@ -940,6 +940,9 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
                 const std::string logged = ReadAll(log);
                 EXPECT_NE(std::string::npos, logged.find(std::string(text.begin(), text.end()))) << logged;
             }
+            // An update cut off in its commit: the uninstaller puts it back first, journal and all.
+            ASSERT_TRUE(MoveFileW((dir + L"ReadMe.txt").c_str(), (dir + L"~Vantrelle-0000ABCF.old").c_str()));
+            WriteAll(dir + L"~Vantrelle-journal.dat", "M\tReadMe.txt\t~Vantrelle-0000ABCF.old\r\n");
             EXPECT_EQ(0u, RunToEnd(EntryText(L"QuietUninstallString")));
         } else {
             Driver::CInstallerProcess programs;
