@@ -56,7 +56,6 @@ bool CStaging::Fail(const std::wstring& path, DWORD error) {
 // disk; so a staged file's line goes with the next folder made, or with the
 // commit's plan (a partial file the journal missed is swept by name).
 void CStaging::Record(wchar_t kind, const std::wstring& from, const std::wstring& to) {
-    m_Open = true;
     m_Changes.push_back({kind, from, to});
     std::wstring line(1, kind);
     if (!from.empty()) line += L"\t" + from.substr(m_Dir.size());
@@ -201,7 +200,7 @@ void CStaging::Complete(const std::wstring& dir, const std::vector<Change>& chan
 }
 
 void CStaging::Rollback() {
-    if (!m_Open) return;
+    if (m_Changes.empty()) return;
     Failure failure;
     const bool whole = Undo(m_Dir, m_Changes, failure);
     if (m_hJournal != INVALID_HANDLE_VALUE) CloseHandle(m_hJournal);
@@ -211,11 +210,10 @@ void CStaging::Rollback() {
     m_Changes.clear();
     m_Plan.clear();
     m_Pending.clear();
-    m_Open = false;
 }
 
 void CStaging::Finish() {
-    if (!m_Open) return;
+    if (m_Changes.empty()) return;
     Complete(m_Dir, m_Changes);
     if (m_hJournal != INVALID_HANDLE_VALUE) CloseHandle(m_hJournal);
     m_hJournal = INVALID_HANDLE_VALUE;
@@ -223,7 +221,6 @@ void CStaging::Finish() {
     m_Changes.clear();
     m_Plan.clear();
     m_Pending.clear();
-    m_Open = false;
 }
 
 int CStaging::Recover(const std::wstring& dir, Failure& failure) {

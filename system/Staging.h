@@ -86,10 +86,9 @@ private:
 
     std::wstring m_Dir;
     HANDLE m_hJournal = INVALID_HANDLE_VALUE;
-    std::string m_Pending;  // journal lines not yet written
-    std::vector<Change> m_Changes;
+    std::string m_Pending;          // journal lines not yet written
+    std::vector<Change> m_Changes;  // made and neither finished nor undone
     std::vector<Planned> m_Plan;
     Failure m_Failure;
     uint32_t m_AsideNumber;
-    bool m_Open = false;  // changes made that are neither finished nor undone
 };
