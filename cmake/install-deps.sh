@@ -17,7 +17,24 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
 updated=""
-apt_update() { [ -n "$updated" ] || { $SUDO apt-get update -qq; updated=1; }; }
+# A mirror that is mid-sync can fail one list (seen: bookworm-security's i386
+# Packages); the install below then says whether what we need is still there.
+apt_update() {
+    [ -n "$updated" ] && return 0
+    $SUDO apt-get update -qq || echo "install-deps: some package lists could not be fetched; going on with the rest" >&2
+    updated=1
+}
+# Without the i386 security list, a library installed from the security suite at
+# 64 bits has no 32-bit twin of the same version; then both come from the release.
+apt_install() {
+    $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null && return 0
+    echo "install-deps: retrying with the security suite's versions set aside" >&2
+    pin=$(mktemp)
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' >"$pin"
+    $SUDO apt-get install -y -qq --no-install-recommends -o Dir::Etc::preferences="$pin" "$@" >/dev/null ||
+        { rm -f "$pin"; return 1; }
+    rm -f "$pin"
+}
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -34,7 +51,7 @@ if [ -n "$missing" ]; then
     echo "installing:$missing"
     apt_update
     # shellcheck disable=SC2086
-    $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+    apt_install $missing
 fi
 
 # --- can this machine run a 32-bit program? -------------------------------
