@@ -1,7 +1,6 @@
 #include "TestWindows.h"
 
-#include <atomic>
-#include <thread>
+#include <cwchar>
 
 static const wchar_t kParentClass[] = L"VantrelleTestParent";
 
@@ -60,25 +59,46 @@ long PumpUntil(DWORD milliseconds, const std::function<bool()>& done) {
     }
 }
 
-std::wstring ReadAndCloseMessageBox(const std::wstring& caption, const std::function<void()>& show) {
+namespace {
+
+// The box being waited for: its caption, and its text once read.
+struct BoxWatch {
+    const std::wstring* caption;
     std::wstring text;
-    std::atomic<bool> stop{false};
-    std::thread watcher([&] {
-        for (int i = 0; i < 1000 && !stop; ++i) {
-            HWND box = FindWindowW(L"#32770", caption.c_str());
-            if (box != nullptr && IsWindowVisible(box)) {
-                wchar_t buffer[1024] = {};
-                // The message box's text control has the id 0xFFFF.
-                GetDlgItemTextW(box, 0xFFFF, buffer, 1024);
-                text = buffer;
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(10);
-        }
-    });
+    bool closed;
+};
+BoxWatch* g_watch = nullptr;
+
+BOOL CALLBACK CloseIfTheBox(HWND hwnd, LPARAM) {
+    wchar_t className[16] = {};
+    wchar_t caption[256] = {};
+    GetClassNameW(hwnd, className, 16);
+    GetWindowTextW(hwnd, caption, 256);
+    if (wcscmp(className, L"#32770") != 0 || *g_watch->caption != caption || !IsWindowVisible(hwnd))
+        return TRUE;
+    wchar_t buffer[1024] = {};
+    // The message box's text control has the id 0xFFFF.
+    GetDlgItemTextW(hwnd, 0xFFFF, buffer, 1024);
+    g_watch->text = buffer;
+    g_watch->closed = true;
+    PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+// Runs inside the box's own modal loop, so a box that is slow to appear is still
+// found, and only a box of this thread is ever closed.
+void CALLBACK LookForTheBox(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_watch != nullptr && !g_watch->closed) EnumThreadWindows(GetCurrentThreadId(), CloseIfTheBox, 0);
+}
+
+}  // namespace
+
+std::wstring ReadAndCloseMessageBox(const std::wstring& caption, const std::function<void()>& show) {
+    BoxWatch watch{&caption, L"", false};
+    g_watch = &watch;
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, LookForTheBox);
     show();
-    stop = true;
-    watcher.join();
-    return text;
+    KillTimer(nullptr, timer);
+    g_watch = nullptr;
+    return watch.text;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the window tests: a plain top-level parent window taken over
-// by a CWnd, a message pump, and a watcher that reads and closes a message box.
+// by a CWnd, a message pump, and a timer that reads and closes a message box.
 #include "Wnd.h"
 
 #include <functional>
@@ -17,8 +17,9 @@ void PumpMessages(DWORD milliseconds);
 // it took, or -1 if it never held.
 long PumpUntil(DWORD milliseconds, const std::function<bool()>& done);
 
-// Runs show() (which blocks in a message box) while a second thread finds the box
-// with this caption, reads its text and presses OK. The text, or empty if no box came.
+// Runs show() (which blocks in a message box of this thread); a timer in the box's
+// own loop finds it by caption, reads its text and presses OK, however late it
+// comes. The text, or empty if no box came.
 std::wstring ReadAndCloseMessageBox(const std::wstring& caption, const std::function<void()>& show);
 
 // The test program's name, the caption of the application's message box.
