@@ -293,6 +293,15 @@ TEST(AppMessageBox, CaptionIsProgramNameWithoutExtension) {
     EXPECT_EQ(text, L"Hello from the framework");
 }
 
+TEST(AppMessageBox, ABoxThatComesLateIsStillReadAndClosed) {
+    // Later than the 10 s after which a watcher that polled for it once gave up.
+    std::wstring text = ReadAndCloseMessageBox(kProgramName, [] {
+        PumpMessages(12000);
+        AfxMessageBox(L"Late, but there");
+    });
+    EXPECT_EQ(text, L"Late, but there");
+}
+
 TEST(Font, OwnsItsHandle) {
     LOGFONTW logFont = {};
     logFont.lfHeight = -13;
