@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "Utf8.h"
+
 CLog::~CLog() {
     if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
 }
@@ -29,12 +31,8 @@ void CLog::Write(const std::wstring& text) {
         line += c;
     }
     line += L"\r\n";
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0,
-                                    nullptr, nullptr);
-    if (bytes <= 0) return;
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &utf8[0], bytes, nullptr,
-                        nullptr);
+    const std::string utf8 = Utf8(line);
+    if (utf8.empty()) return;
     DWORD written = 0;
     WriteFile(m_hFile, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }

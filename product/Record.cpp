@@ -6,6 +6,7 @@
 
 #include "PartialFiles.h"
 #include "Paths.h"
+#include "Utf8.h"
 
 namespace {
 const char kHeader[] = "[Vantrelle installed files]";
@@ -34,10 +35,7 @@ bool ReadRecord(const std::wstring& path, FileList& files) {
             continue;
         }
         if (line.empty()) continue;
-        std::wstring name(line.size(), L'\0');
-        name.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line.data(),
-                                                            static_cast<int>(line.size()), &name[0],
-                                                            static_cast<int>(name.size()))));
+        const std::wstring name = FromUtf8(line);
         damaged = name.empty() || !IsContainedName(name.c_str());
         if (!damaged) files.insert(name);
     }
@@ -52,12 +50,7 @@ bool ReadRecord(const std::wstring& path, FileList& files) {
 std::string RecordText(const FileList& files) {
     std::string text = std::string(kHeader) + "\r\n";
     for (const std::wstring& name : files) {
-        int bytes = WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), nullptr, 0,
-                                        nullptr, nullptr);
-        std::string line(static_cast<size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), &line[0], bytes, nullptr,
-                            nullptr);
-        text += line + "\r\n";
+        text += Utf8(name) + "\r\n";
     }
     return text;
 }

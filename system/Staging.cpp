@@ -6,28 +6,11 @@
 #include "Links.h"
 #include "PartialFiles.h"
 #include "Paths.h"
+#include "Utf8.h"
 
 namespace {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string Utf8(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                          nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], bytes, nullptr,
-                            nullptr);
-    return out;
-}
-
-std::wstring Wide(const std::string& text) {
-    std::wstring out(text.size(), L'\0');
-    out.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                                       static_cast<int>(text.size()), &out[0],
-                                                       static_cast<int>(out.size()))));
-    return out;
-}
 
 std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
@@ -238,7 +221,7 @@ int CStaging::Recover(const std::wstring& dir, Failure& failure) {
     bool committed = false;
     // A line without its end was being written when the run stopped: its change never began.
     for (size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const std::wstring line = Wide(bytes.substr(at, end - at));
+        const std::wstring line = FromUtf8(bytes.substr(at, end - at));
         if (line == L"C") committed = true;
         if (line.size() < 3 || line[1] != L'\t') continue;
         const size_t tab = line.find(L'\t', 2);
