@@ -690,6 +690,77 @@ bool Logged(const std::wstring& logFile, std::wstring text) {
     return ReadAll(logFile).find(expected) != std::string::npos;
 }
 
+// Runs a command line to its end; its exit code, and what it printed when asked.
+DWORD RunToEnd(std::wstring command, std::string* printed = nullptr) {
+    wchar_t temp[MAX_PATH], out[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    GetTempFileNameW(temp, L"out", 0, out);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileW(out, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = file;
+    PROCESS_INFORMATION pi{};
+    DWORD code = 9999;
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 120000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(file);
+    if (printed) *printed = ReadAll(out);
+    DeleteFileW(out);
+    return code;
+}
+
+const wchar_t kEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle";
+std::wstring EntryText(const wchar_t* name) {
+    wchar_t text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    RegGetValueW(HKEY_LOCAL_MACHINE, kEntry, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+}
+
+// What Windows' Programs and Features lists, as Wine's own shows it: KEY|||DisplayName.
+std::string ProgramsAndFeatures() {
+    std::string listed;
+    RunToEnd(L"uninstaller.exe --list", &listed);
+    return listed;
+}
+
+// A box of a process the test did not start: answered by its button.
+std::wstring Answer(const wchar_t* caption, int button) {
+    HWND box = Driver::WaitForWindowTitled(caption, 30000);
+    if (!box) return L"<no box>";
+    Sleep(200);
+    std::wstring text = Driver::ControlText(box, 0xFFFF);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+    return text;
+}
+
+namespace {
+
+// Everything an update may change: the files below the install directory (but
+// the user's filler of a full volume), the recorded version, the shortcut and
+// the Apps & features entry.
+std::map<std::wstring, std::string> Installation(const std::wstring& dir) {
+    auto state = Snapshot(dir);
+    state.erase(L"filler.bin");
+    state.erase(L"filler2.bin");
+    DWORD version = 0;
+    ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version);
+    state[L"<LastVersion>"] = std::to_string(version);
+    state[L"<shortcut>"] = ReadAll(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk");
+    const std::wstring entry = EntryText(L"DisplayVersion") + L"|" + EntryText(L"UninstallString");
+    state[L"<entry>"] = std::string(entry.begin(), entry.end());
+    return state;
+}
+
+}  // namespace
+
 // The installer started with switches and no one at the screen: each row's exit
 // code, and its log holding the words a box would show. A refusal changes
 // nothing; no window ever shows, and Vantrelle is not started. The rows run in
@@ -806,57 +877,6 @@ TEST_F(Installer, QuietRuns) {
         }
         row.after();
     }
-}
-
-// Runs a command line to its end; its exit code, and what it printed when asked.
-DWORD RunToEnd(std::wstring command, std::string* printed = nullptr) {
-    wchar_t temp[MAX_PATH], out[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    GetTempFileNameW(temp, L"out", 0, out);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileW(out, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = file;
-    PROCESS_INFORMATION pi{};
-    DWORD code = 9999;
-    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, 120000);
-        GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    CloseHandle(file);
-    if (printed) *printed = ReadAll(out);
-    DeleteFileW(out);
-    return code;
-}
-
-const wchar_t kEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle";
-std::wstring EntryText(const wchar_t* name) {
-    wchar_t text[MAX_PATH] = {};
-    DWORD size = sizeof text;
-    RegGetValueW(HKEY_LOCAL_MACHINE, kEntry, name, RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
-}
-
-// What Windows' Programs and Features lists, as Wine's own shows it: KEY|||DisplayName.
-std::string ProgramsAndFeatures() {
-    std::string listed;
-    RunToEnd(L"uninstaller.exe --list", &listed);
-    return listed;
-}
-
-// A box of a process the test did not start: answered by its button.
-std::wstring Answer(const wchar_t* caption, int button) {
-    HWND box = Driver::WaitForWindowTitled(caption, 30000);
-    if (!box) return L"<no box>";
-    Sleep(200);
-    std::wstring text = Driver::ControlText(box, 0xFFFF);
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-    for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
-    return text;
 }
 
 // Installed, then removed through Programs and Features: interactively (Wine's
@@ -981,26 +1001,6 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         for (const auto& [name, bytes] : own) DeleteFileW((dir + name).c_str());
     }
 }
-
-namespace {
-
-// Everything an update may change: the files below the install directory (but
-// the user's filler of a full volume), the recorded version, the shortcut and
-// the Apps & features entry.
-std::map<std::wstring, std::string> Installation(const std::wstring& dir) {
-    auto state = Snapshot(dir);
-    state.erase(L"filler.bin");
-    state.erase(L"filler2.bin");
-    DWORD version = 0;
-    ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version);
-    state[L"<LastVersion>"] = std::to_string(version);
-    state[L"<shortcut>"] = ReadAll(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk");
-    const std::wstring entry = EntryText(L"DisplayVersion") + L"|" + EntryText(L"UninstallString");
-    state[L"<entry>"] = std::string(entry.begin(), entry.end());
-    return state;
-}
-
-}  // namespace
 
 // An installed older release (every file but the sounds directly in Sound
 // differs from the payload), then quiet updates that fail: a file of a
