@@ -10,7 +10,10 @@ set -e
 PACKAGES="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
 wine wine64 wine32:i386 fonts-wine gcab xvfb xauth cmake make g++ googletest imagemagick openssl \
 osslsigncode cabextract icoutils python3 python3-yaml binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-clang-format git"
+clang-format git locales"
+# The languages the installer speaks besides English: Wine takes the user's
+# display language from the session's locale, which must exist on the machine.
+LOCALES="de_DE fr_FR"
 QEMU_MIN_MAJOR=10
 
 SUDO=""
@@ -52,6 +55,23 @@ if [ -n "$missing" ]; then
     apt_update
     # shellcheck disable=SC2086
     apt_install $missing
+fi
+
+# Locales come from /etc/locale.gen, so that a later locale-gen (a locales
+# upgrade, say) keeps them.
+regenerate=""
+for l in $LOCALES; do
+    locale -a 2>/dev/null | grep -qix "$l.utf-\?8" && continue
+    if grep -q "^# *$l.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+        $SUDO sed -i "s/^# *\($l.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    else
+        echo "$l.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+    regenerate=1
+done
+if [ -n "$regenerate" ]; then
+    echo "generating the locales $LOCALES"
+    $SUDO locale-gen >/dev/null
 fi
 
 # --- can this machine run a 32-bit program? -------------------------------
