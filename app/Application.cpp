@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "InstallProcedure.h"
+#include "InstallationLock.h"
 #include "MainDlg.h"
 #include "PayloadKey.h"
 #include "Product.h"
@@ -30,6 +31,8 @@ ExitCode InstallQuietly(const Switches& switches, CLog& log) {
         report.Fail(kExitDeclined, kNotAcceptedText);
         return report.Code();
     }
+    CInstallationLock lock;
+    if (!TakeInstallationLock(lock, report)) return report.Code();
     // The shortcut needs a COM apartment on this thread; it lives as long as the process.
     CoInitialize(nullptr);
     Cabinet::CExtractResource engine;
@@ -56,6 +59,13 @@ BOOL CApplication::InitInstance() {
     if (!BeginRun(switches, log, L"installer", AfxGetAppName(), m_ExitCode)) return FALSE;
     if (switches.quiet) {
         m_ExitCode = InstallQuietly(switches, log);
+        return FALSE;
+    }
+    // Held while the dialog is open: a second installer started meanwhile is refused at once.
+    CInstallationLock lock;
+    CBoxReport report(log, nullptr);
+    if (!TakeInstallationLock(lock, report)) {
+        m_ExitCode = report.Code();
         return FALSE;
     }
     m_ExitCode = RunDialog(log);

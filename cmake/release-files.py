@@ -40,6 +40,7 @@ RESPONSES = {
     "kExitDamaged": "custom",  # winget checked the hash: a copy damaged after that
     "kExitDeclined": "cancelledByUser",
     "kExitWriteFailed": "custom",
+    "kExitInProgress": "installInProgress",  # another installation or removal runs: winget waits and retries
     "kExitLogFailed": "custom",
     "kExitNewerVersion": "downgrade",
     "kExitBadSwitch": "invalidParameter",

@@ -14,6 +14,7 @@ enum ExitCode : unsigned long {
     kExitDamaged = 1392,          // ERROR_FILE_CORRUPT: the program's own data is damaged
     kExitDeclined = 1602,         // ERROR_INSTALL_USEREXIT: terms not accepted, or removal declined
     kExitWriteFailed = 1603,      // ERROR_INSTALL_FAILURE: a file, folder or permission
+    kExitInProgress = 1618,       // ERROR_INSTALL_ALREADY_RUNNING: another installation or removal is running
     kExitLogFailed = 1622,        // ERROR_INSTALL_LOG_FAILURE
     kExitNewerVersion = 1638,     // ERROR_PRODUCT_VERSION
     kExitBadSwitch = 1639,        // ERROR_INVALID_COMMAND_LINE: an unknown switch, or /?

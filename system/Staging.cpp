@@ -174,11 +174,14 @@ bool CStaging::Undo(const std::wstring& dir, const std::vector<Change>& changes,
     return whole;
 }
 
-// A complete commit has put every staged file in place: only the moved-aside ones are left.
+// A complete commit has put every staged file in place: only the moved-aside
+// ones are left. One still in use (an uninstaller that was started from the
+// file an update replaced, say) goes at the next restart.
 void CStaging::Complete(const std::wstring& dir, const std::vector<Change>& changes) {
     for (const Change& change : changes) {
-        if (change.kind == L'M' && IsAsideFileName(NameOf(change.to).c_str()) && NoLink(dir, change.to))
-            DeleteOwnFile(change.to);
+        if (change.kind == L'M' && IsAsideFileName(NameOf(change.to).c_str()) && NoLink(dir, change.to) &&
+            !DeleteOwnFile(change.to) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            MoveFileExW(change.to.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
 }
 

@@ -169,7 +169,9 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
     if (find != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = entry.cFileName;
-            if (name != L"." && name != L".." && _wcsicmp(name.c_str(), kUninstallerFile) != 0)
+            // The uninstaller, and the moved-aside files it leaves, go once it has ended.
+            if (name != L"." && name != L".." && _wcsicmp(name.c_str(), kUninstallerFile) != 0 &&
+                !IsAsideFileName(name.c_str()) && !IsPartialFileName(name.c_str()))
                 removal.kept.push_back(name);
         } while (FindNextFileW(find, &entry));
         FindClose(find);

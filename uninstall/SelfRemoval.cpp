@@ -5,7 +5,10 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "InstallationLock.h"
+#include "PartialFiles.h"
 #include "Product.h"
+#include "Staging.h"
 #include "system/FolderAccess.h"
 
 namespace {
@@ -36,13 +39,30 @@ std::wstring MakeOwnFolder() {
     return folder;
 }
 
-}  // namespace
+// Moves the running file aside in its folder; its new name, or empty when it cannot move.
+std::wstring MoveAside(const std::wstring& dir) {
+    const std::wstring own = dir + kUninstallerFile;
+    DWORD number = GetTickCount() ^ (GetCurrentProcessId() << 12);
+    for (int tries = 0; tries < 16; ++tries) {
+        const std::wstring aside = AsideFileName(number++);
+        if (MoveFileExW(own.c_str(), (dir + aside).c_str(), 0)) return aside;
+        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    return {};
+}
 
-bool StartSelfRemoval(const std::wstring& dir) {
+// Starts the copy of `aside` in `dir` that deletes it and the folder; false,
+// with GetLastError, when it cannot.
+bool StartCopy(const std::wstring& dir, const std::wstring& aside) {
     const std::wstring folder = MakeOwnFolder();
     if (folder.empty()) return false;
     const std::wstring copy = folder + kUninstallerFile;
-    if (!CopyFileW((dir + kUninstallerFile).c_str(), copy.c_str(), TRUE)) return false;
+    if (!CopyFileW((dir + aside).c_str(), copy.c_str(), TRUE)) {
+        const DWORD error = GetLastError();
+        RemoveDirectoryW(folder.c_str());
+        SetLastError(error);
+        return false;
+    }
     // The copy waits on this process through an inherited handle.
     HANDLE self = nullptr;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE,
@@ -73,20 +93,46 @@ bool StartSelfRemoval(const std::wstring& dir) {
     return true;
 }
 
+}  // namespace
+
+void StartSelfRemoval(const std::wstring& dir, CReport& report) {
+    const std::wstring aside = MoveAside(dir);
+    if (aside.empty()) {
+        report.Note(L"The uninstaller stays in " + dir + L": " + SystemErrorLine(GetLastError()));
+        return;
+    }
+    if (StartCopy(dir, aside)) return;
+    // Not worth a failure: the file goes at the next restart instead.
+    report.Note(L"The uninstaller will be deleted at the next restart: " + SystemErrorLine(GetLastError()));
+    MoveFileExW((dir + aside).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 void FinishSelfRemoval(const wchar_t* process, const wchar_t* dir) {
-    // Only what the uninstaller asked for: its own file, then its folder if empty.
+    // Only what the uninstaller left: the moved-aside files, then its folder if empty.
     const size_t length = wcslen(dir);
     if (length < 4 || dir[1] != L':' || dir[length - 1] != L'\\') return;
     HANDLE uninstaller = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(wcstoull(process, nullptr, 10)));
     if (WaitForSingleObject(uninstaller, 60000) != WAIT_OBJECT_0) return;
     CloseHandle(uninstaller);
-    const std::wstring original = std::wstring(dir) + kUninstallerFile;
-    // The system may hold the file a moment after its process ended.
-    for (int tries = 0;
-         tries < 50 && !DeleteFileW(original.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND; ++tries) {
-        Sleep(100);
+    WIN32_FIND_DATAW entry;
+    auto partialFilesLeft = [&] {
+        HANDLE find = FindFirstFileW((std::wstring(dir) + L"~Vantrelle-*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        return find != INVALID_HANDLE_VALUE;
+    };
+    // The system may hold the uninstaller's file a moment after its process ended.
+    for (int tries = 0; tries < 50; ++tries) {
+        if (tries) Sleep(100);
+        // An installer may be at work in the folder: its run ends first. One cut
+        // off hard left its journal, and the moved-aside files it lists are the
+        // next run's to put back.
+        CInstallationLock lock;
+        if (lock.Take(INFINITE) != ERROR_SUCCESS ||
+            GetFileAttributesW((std::wstring(dir) + kJournalFile).c_str()) != INVALID_FILE_ATTRIBUTES)
+            break;
+        RemovePartialFiles(dir);
+        if (RemoveDirectoryW(dir) || !partialFilesLeft()) break;
     }
-    RemoveDirectoryW(dir);
 
     wchar_t self[MAX_PATH];
     const DWORD got = GetModuleFileNameW(nullptr, self, MAX_PATH);

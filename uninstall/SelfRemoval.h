@@ -1,16 +1,26 @@
 #pragma once
-// A running program cannot delete its own file. So the uninstaller leaves a
-// copy of itself in a folder of its own under the Windows folder's Temp, which
-// only administrators may write (so nobody can plant a DLL beside it), and
-// starts it; the copy waits for the uninstaller to end, deletes its file and
-// the install directory if that is then empty, and has itself and its folder
-// deleted at the next restart.
+// A running program cannot delete its own file, but it can move it. So the
+// uninstaller, while it still holds the installation lock, moves its file aside
+// under a name of its own run ("~Vantrelle-XXXXXXXX.old"): the name
+// Uninstall.exe is then free, and an installer that runs later writes a new
+// one there that nothing of this run ever touches. It leaves a copy of itself
+// in a folder of its own under the Windows folder's Temp, which only
+// administrators may write (so nobody can plant a DLL beside it), and starts
+// it. The copy waits for the uninstaller to end, then, under the installation
+// lock (so never while an installer works in the folder), deletes the
+// moved-aside files in the install directory, the uninstaller's among them
+// (and the one an installer moved aside while this uninstaller waited for the
+// lock), and the directory itself if that is then empty; it has itself and
+// its folder deleted at the next restart.
 #include <string>
+
+#include "Report.h"
 
 // The switch that starts the copy; its arguments are internal.
 inline constexpr wchar_t kCleanupSwitch[] = L"/cleanup";
 
-// Starts the copy for the uninstaller in `dir`; false, with GetLastError, when it cannot.
-bool StartSelfRemoval(const std::wstring& dir);
+// Moves the running uninstaller in `dir` aside and starts the copy; what cannot
+// be done is noted in the report's log.
+void StartSelfRemoval(const std::wstring& dir, CReport& report);
 // The copy's work: arguments 2 and 3 of its command line.
 void FinishSelfRemoval(const wchar_t* process, const wchar_t* dir);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "InstallationLock.h"
 #include "Product.h"
 #include "Removal.h"
 #include "Report.h"
@@ -51,6 +52,12 @@ ExitCode CUninstallApp::Uninstall() {
     unsigned long exitCode = kExitSuccess;
     if (!BeginRun(switches, log, L"uninstaller", AfxGetAppName(), exitCode))
         return static_cast<ExitCode>(exitCode);
+    CReport quietReport(log);
+    CBoxReport boxReport(log, nullptr);
+    CReport& report = switches.quiet ? quietReport : boxReport;
+    // Before the question: a removal that cannot run now is not offered.
+    CInstallationLock lock;
+    if (!TakeInstallationLock(lock, report)) return report.Code();
     if (!switches.quiet &&
         ::MessageBoxW(nullptr, kConfirmText, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         log.Write(L"Not removed: the user answered No.");
@@ -58,20 +65,12 @@ ExitCode CUninstallApp::Uninstall() {
     }
 
     const std::wstring dir = OwnDirectory();
-    CReport quietReport(log);
-    CBoxReport boxReport(log, nullptr);
-    CReport& report = switches.quiet ? quietReport : boxReport;
     Removal removal;
     if (!RemoveVantrelle(dir, report, removal)) return report.Code();
     const std::wstring text = RemovedText(dir, removal);
     report.Note(text + L"\n" + std::to_wstring(removal.filesRemoved) + L" files removed.");
     if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), L"Uninstall complete", MB_ICONINFORMATION);
-    // Last, so that the copy that deletes this program waits only for its end.
-    if (!StartSelfRemoval(dir)) {
-        // Not worth a failure: the file goes at the next restart instead.
-        report.Note(L"The uninstaller will be deleted at the next restart: " +
-                    SystemErrorLine(GetLastError()));
-        MoveFileExW((dir + kUninstallerFile).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    }
+    // Last, and still under the lock: the copy that deletes this program waits only for its end.
+    StartSelfRemoval(dir, report);
     return kExitSuccess;
 }

@@ -60,6 +60,8 @@ HWND FindMessageBox(DWORD processId);
 HWND WaitForWindowTitled(const std::wstring& title, DWORD timeoutMs);
 DWORD WindowProcessId(HWND hwnd);
 DWORD ParentProcessId(DWORD pid);
+// Whether a process of this file name (no folder) runs.
+bool ProcessRuns(const wchar_t* name);
 // Where the process loaded the module of this file name from; empty when not loaded.
 std::wstring LoadedModulePath(DWORD pid, const wchar_t* name);
 // Saves what the window shows as a 24-bit BMP file.

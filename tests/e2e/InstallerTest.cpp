@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <sddl.h>
 #include <shobjidl.h>
 
 #include <functional>
@@ -759,6 +760,31 @@ std::map<std::wstring, std::string> Installation(const std::wstring& dir) {
     return state;
 }
 
+// The installers' lock as a run at work holds it (made by the administrators),
+// or a mutex of its name that a user made first.
+HANDLE HoldInstallationLock(bool administrators) {
+    std::wstring owner = L"BA";
+    if (!administrators) {
+        HANDLE token = nullptr;
+        DWORD user[64], size = 0;
+        wchar_t* sid = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+        GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+        owner = sid;
+        LocalFree(sid);
+        CloseHandle(token);
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        (L"O:" + owner + L"D:(A;;GA;;;WD)").c_str(), SDDL_REVISION_1, &descriptor, nullptr));
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    HANDLE lock = CreateMutexW(&security, TRUE, L"Global\\Tollanby.Vantrelle.Installation");
+    EXPECT_NE(ERROR_ALREADY_EXISTS, GetLastError()) << "the lock was free";
+    LocalFree(descriptor);
+    return lock;
+}
+
 }  // namespace
 
 // The installer started with switches and no one at the screen: each row's exit
@@ -774,7 +800,12 @@ TEST_F(Installer, QuietRuns) {
         dir +
         L"ECU\\Unit Alpha\nThis is a link to another place, and the installer does not work through links in "
         L"the folders it installs into.\nPlease remove the link, then run the installer again.";
-    HANDLE held = nullptr;
+    const std::wstring inProgress =
+        L"Another installation or removal of Vantrelle is in progress.\nPlease try again when it has "
+        L"finished.";
+    HANDLE held = nullptr, lock = nullptr;
+    auto holdLock = [&] { lock = HoldInstallationLock(true); };
+    auto releaseLock = [&] { CloseHandle(lock); };
     std::wstring filler = dir + L"filler.bin";
     // An update writes all but the sounds directly in Sound\\, which the user may have made.
     std::vector<std::wstring> files;
@@ -787,12 +818,12 @@ TEST_F(Installer, QuietRuns) {
     };
     struct Row {
         const wchar_t* what;
-        const wchar_t* installer;
+        std::wstring program;
         std::wstring switches;
         std::function<void()> before, after;
         DWORD code;
         std::wstring text;  // in the log, as the box says it
-        bool box;           // a box lists the switches instead
+        bool box;           // not quiet: a box says it too
     } rows[] = {
         {L"unknown switch", kInstaller, quiet + L" /frobnicate", [] {}, [] {}, 1639,
          L"Unknown switch: /frobnicate\n\nInstaller takes these switches:", false},
@@ -816,6 +847,17 @@ TEST_F(Installer, QuietRuns) {
                                 OPEN_EXISTING, 0, nullptr);
          },
          [&] { CloseHandle(held); }, 32, L"Please close Vantrelle.", false},
+        {L"another run at work", kInstaller, quiet, holdLock, releaseLock, 1618, inProgress, false},
+        {L"another run at work, with a window", kInstaller, L"\"/log=" + logFile + L"\"", holdLock,
+         releaseLock, 1618, inProgress, true},
+        {L"another run at work, uninstaller", dir + L"Uninstall.exe", L"/quiet \"/log=" + logFile + L"\"",
+         holdLock, releaseLock, 1618, inProgress, false},
+        {L"a lock a user made", kInstaller, quiet, [&] { lock = HoldInstallationLock(false); }, releaseLock,
+         1618,
+         L"Vantrelle cannot be installed or removed now: another program holds the lock that lets only one "
+         L"installation or removal run at a time.\nError 5: " +
+             SystemText(ERROR_ACCESS_DENIED) + L"\nPlease restart the computer, then try again.",
+         false},
         {L"link", kInstaller, quiet, [&] { PlantUnitAlphaLink(dir, true); },
          [&] { PlantUnitAlphaLink(dir, false); }, 681, link, false},
         {L"newer version", kInstaller, quiet,
@@ -837,10 +879,8 @@ TEST_F(Installer, QuietRuns) {
     WriteAll(logFile, std::string(1 << 16, '#'));  // an earlier log, longer than any run's here
     for (Row& row : rows) {
         row.before();
-        const auto tree = Snapshot(dir);
-        DWORD version = 0, versionAfter = 0;
-        ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version);
-        ASSERT_TRUE(process.Start(row.installer, L"", row.switches)) << row.what;
+        const auto before = Installation(dir);
+        ASSERT_TRUE(process.Start(row.program, L"", row.switches)) << row.what;
         bool window = false;
         DWORD code = 0;
         // A quiet run that shows a window instead waits for no one: it fails here, not by ctest's timeout.
@@ -863,12 +903,10 @@ TEST_F(Installer, QuietRuns) {
         EXPECT_EQ(row.code, code) << row.what;
         EXPECT_TRUE(Logged(logFile, row.text)) << row.what << ": " << ReadAll(logFile);
         EXPECT_EQ(std::string::npos, ReadAll(logFile).find('#')) << row.what << ": the log was not made anew";
-        ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &versionAfter);
         if (row.code != 0) {
-            EXPECT_EQ(version, versionAfter) << row.what;
-            EXPECT_TRUE(tree == Snapshot(dir)) << row.what << ": changed";
+            EXPECT_TRUE(before == Installation(dir)) << row.what << ": changed";
         } else {
-            EXPECT_EQ(kRelease, versionAfter);
+            EXPECT_EQ(std::to_string(kRelease), Installation(dir)[L"<LastVersion>"]);
             for (const std::wstring& f : files)
                 EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
             EXPECT_TRUE(Exists(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk"));
@@ -1100,5 +1138,59 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
         EXPECT_EQ(std::to_string(kRelease), Installation(dir)[L"<LastVersion>"]);
         EXPECT_EQ(VANTRELLE_VERSION_WIDE, EntryText(L"DisplayVersion"));
         EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(journal)) << "nothing of the update is left over";
+    }
+}
+
+// Two runs started together, as a deployment tool and a person at the PC may
+// start them: two updates over an older release, an update and a removal, and
+// an installation started the moment a removal ends (while its copy is still
+// deleting the uninstaller). Each ends with 0 or 1618, and what is left is one
+// whole state: the new release with its uninstaller, version and entry, or
+// nothing of Vantrelle.
+TEST_F(Installer, TwoRunsAtOnce) {
+    const std::wstring dir = InstallDir(), uninstaller = dir + L"Uninstall.exe";
+    const std::wstring install = L"/quiet /accept-charityware";
+    std::vector<std::wstring> files;
+    ListTree(kPayloadTree, L"", &files);
+    const struct {
+        const wchar_t* what;
+        std::wstring first, firstSwitches, second, secondSwitches;
+        bool together;  // else the second starts as the first ends
+    } rows[] = {
+        {L"two updates", kInstaller, install, kInstaller, install, true},
+        {L"update and removal", kInstaller, install, uninstaller, L"/quiet", true},
+        {L"removal, then an installation", uninstaller, L"/quiet", kInstaller, install, false},
+    };
+    for (const auto& row : rows) {
+        // The older release; the sounds directly in Sound\\ might be the user's, and an update keeps them.
+        ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(kInstaller) + L"\" " + install));
+        for (const std::wstring& f : files) {
+            if (f.rfind(L"Sound\\", 0) != 0 || f.find(L'\\', 6) != f.npos)
+                WriteAll(dir + f, "old " + std::string(f.begin(), f.end()));
+        }
+        SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
+        Driver::CInstallerProcess first, second;
+        DWORD codes[2] = {};
+        ASSERT_TRUE(first.Start(row.first, L"", row.firstSwitches));
+        if (!row.together) {
+            EXPECT_TRUE(first.WaitForExit(120000, &codes[0]));
+        }
+        ASSERT_TRUE(second.Start(row.second, L"", row.secondSwitches));
+        EXPECT_TRUE(first.WaitForExit(120000, &codes[0]) && second.WaitForExit(120000, &codes[1]));
+        for (DWORD code : codes) EXPECT_TRUE(code == 0 || code == 1618) << row.what << ": " << code;
+        for (int i = 0; i < 300 && Driver::ProcessRuns(L"Uninstall.exe"); ++i) Sleep(100);
+        DWORD version = 0;
+        if (ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version)) {
+            EXPECT_EQ(kRelease, version) << row.what;
+            for (const std::wstring& f : files)
+                EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f))
+                    << row.what << ": " << f.c_str();
+            EXPECT_TRUE(Exists(uninstaller)) << row.what;
+            EXPECT_EQ(VANTRELLE_VERSION_WIDE, EntryText(L"DisplayVersion")) << row.what;
+        } else {
+            EXPECT_FALSE(Exists(dir)) << row.what << ": removed, but for the install directory";
+            EXPECT_EQ(L"", EntryText(L"DisplayVersion")) << row.what;
+        }
+        EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(dir + L"~Vantrelle-journal.dat")) << row.what;
     }
 }
