@@ -226,7 +226,8 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     };
 
     report.Step(L"Creating folders");
-    bool created = CreateFolder(dir.c_str());
+    // A failed first installation takes back the folders it made, the install directory too.
+    bool created = staging.NoteNewFolders(dir) && CreateFolder(dir.c_str());
     for (const wchar_t* sub : kSubFolders) {
         if (!created) break;
         std::wstring link = LinkBelow(dir, dir + sub);

@@ -40,6 +40,9 @@ bool CStaging::Fail(const std::wstring& path, DWORD error) {
 // commit's plan (a partial file the journal missed is swept by name).
 void CStaging::Record(wchar_t kind, const std::wstring& from, const std::wstring& to) {
     m_Changes.push_back({kind, from, to});
+    // The install directory itself holds the journal, so its making is not in
+    // it: a run cut off then leaves an empty folder, which the next one uses.
+    if (from.size() < m_Dir.size()) return;
     std::wstring line(1, kind);
     if (!from.empty()) line += L"\t" + from.substr(m_Dir.size());
     if (!to.empty()) line += L"\t" + to.substr(m_Dir.size());
@@ -65,12 +68,13 @@ bool CStaging::NoteNewFolders(const std::wstring& path) {
     std::vector<std::wstring> missing;
     std::wstring folder = path;
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    while (folder.size() >= m_Dir.size() && !Exists(folder)) {
+    // The install directory (without its backslash) and the folders below it.
+    while (folder.size() + 1 >= m_Dir.size() && !Exists(folder)) {
         missing.push_back(folder);
         folder = folder.substr(0, folder.find_last_of(L'\\'));
     }
     for (auto made = missing.rbegin(); made != missing.rend(); ++made) Record(L'D', *made);
-    return missing.empty() || WriteJournal();
+    return missing.empty() || m_Pending.empty() || WriteJournal();
 }
 
 bool CStaging::MoveNow(const std::wstring& from, const std::wstring& to) {
@@ -191,8 +195,13 @@ void CStaging::Rollback() {
     const bool whole = Undo(m_Dir, m_Changes, failure);
     if (m_hJournal != INVALID_HANDLE_VALUE) CloseHandle(m_hJournal);
     m_hJournal = INVALID_HANDLE_VALUE;
-    // What could not be put back stays in the journal for the next run.
-    if (whole) DeleteFileW((m_Dir + kJournalFile).c_str());
+    // What could not be put back stays in the journal for the next run. The
+    // install directory, where this run made it, goes last: the journal was in it.
+    if (whole) {
+        DeleteFileW((m_Dir + kJournalFile).c_str());
+        const Change& first = m_Changes.front();
+        if (first.kind == L'D' && first.from.size() < m_Dir.size()) RemoveDirectoryW(first.from.c_str());
+    }
     m_Changes.clear();
     m_Plan.clear();
     m_Pending.clear();

@@ -37,8 +37,9 @@ public:
     CStaging(const CStaging&) = delete;
     CStaging& operator=(const CStaging&) = delete;
 
-    // Notes the folders of `path` that do not exist yet, before the caller
-    // makes them, so that undoing removes them again.
+    // Notes the folders of `path` that do not exist yet, the install directory
+    // itself included, before the caller makes them, so that undoing removes
+    // them again.
     bool NoteNewFolders(const std::wstring& path);
     // Moves a file or folder now (a folder of an older release to its new name);
     // undone with the rest. False when it did not move.
