@@ -7,6 +7,7 @@
 
 #include "InstallProcedure.h"
 #include "InstallationLock.h"
+#include "Language.h"
 #include "MainDlg.h"
 #include "PayloadKey.h"
 #include "Product.h"
@@ -18,17 +19,13 @@ CApplication theApp;
 
 namespace {
 
-const wchar_t kNotAcceptedText[] =
-    L"The charityware terms were not accepted. A quiet installation needs the switch "
-    L"/accept-charityware, by which you accept on the user's behalf that Vantrelle is charityware.";
-
 // The button's installation without a window: no box, no question, Vantrelle
 // not started; the exit code and the log tell the result.
 ExitCode InstallQuietly(const Switches& switches, CLog& log) {
     CReport report(log);
     report.Step(L"Reading the switches");
     if (!switches.acceptCharityware) {
-        report.Fail(kExitDeclined, kNotAcceptedText);
+        report.Fail(kExitDeclined, Text(IDS_NOT_ACCEPTED));
         return report.Code();
     }
     CInstallationLock lock;

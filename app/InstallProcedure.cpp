@@ -9,6 +9,7 @@
 
 #include "ExtractResource.h"
 #include "InstallProcedure.h"
+#include "Language.h"
 #include "PayloadKey.h"
 #include "Product.h"
 #include "Uninstallation.h"
@@ -42,12 +43,6 @@ const wchar_t* const kObsoleteFiles[] = {
     L"ECU\\Unit Alpha\\Emulator\\Unit Beta.xml",
 };
 
-const wchar_t kShortcutDescription[] = L"A diagnostic and tuning tool for multiple ECU models.";
-const wchar_t kNewerVersionText[] =
-    L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.";
-const wchar_t kDamagedText[] =
-    L"This installer is damaged and cannot install Vantrelle.\nPlease download a new copy of the installer.";
-
 // What one run of the extraction learns, through the engine's user parameter:
 // every file it wrote, relative to the install directory.
 struct ExtractionRun {
@@ -74,27 +69,34 @@ ExitCode ExitForFileError(DWORD error) {
     }
 }
 
+// Names a link that the installation does not go through and says what to do.
+bool RefuseLink(CReport& report, const std::wstring& link) {
+    return report.Fail(kExitLink, link + L"\n" + Text(IDS_LINK_REFUSED));
+}
+
 // The payload is the installer's own: a cabinet the engine cannot use means this
-// copy of the installer is damaged, and only a new copy helps.
+// copy of the installer is damaged, and only a new copy helps. The engine's
+// failure in the words of the installer's language.
 bool ReportExtractionFailure(Cabinet::CExtract& engine, CReport& report) {
-    if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, kDamagedText);
-    const int32_t code = engine.ErrorCode();
-    const ExitCode exit = code == Cabinet::kErrorLibrary ? kExitNoCabinetLibrary
-                          : code == Cabinet::kErrorLinkInPath
-                              ? kExitLink
-                              : ExitForFileError(static_cast<DWORD>(engine.ErrorType()));
-    return report.Fail(exit, engine.GetErrorText());
+    if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, Text(IDS_DAMAGED));
+    const std::wstring file = engine.ErrorFile();
+    const DWORD error = static_cast<DWORD>(engine.ErrorType());
+    switch (engine.ErrorCode()) {
+    case Cabinet::kErrorLibrary: return report.Fail(kExitNoCabinetLibrary, Text(IDS_NO_CABINET_LIBRARY));
+    case Cabinet::kErrorLinkInPath: return RefuseLink(report, file);
+    case Cabinet::kErrorOutOfMemory: return report.Fail(kExitWriteFailed, Text(IDS_OUT_OF_MEMORY));
+    default: break;
+    }
+    if (error) return FailWith(report, ExitForFileError(error), file, error);
+    if (engine.ErrorCode() == Cabinet::kErrorTargetFile)
+        return report.Fail(kExitWriteFailed, file + L"\n" + Text(IDS_FILE_NOT_WRITTEN));
+    return report.Fail(kExitWriteFailed, Text(IDS_EXTRACTION_FAILED, {std::to_wstring(engine.ErrorCode())}));
 }
 
 // The first link on the way down from the install directory to `path`; empty
 // when there is none.
 std::wstring LinkBelow(const std::wstring& dir, const std::wstring& path) {
     return path.substr(0, LinkOnPath(dir.c_str(), path.c_str()));
-}
-
-// Names a link that the installation does not go through and says what to do.
-bool RefuseLink(CReport& report, const std::wstring& link) {
-    return report.Fail(kExitLink, link + L"\n" + kLinkRefusedText);
 }
 
 // The update did not stand: everything it changed is put back before the user reads why.
@@ -111,10 +113,15 @@ int32_t CountFile(Cabinet::FileInfo* file, void* userParam) {
     return 0;
 }
 
+// In the language's own way: "0.8 MB", "0,8 MB", "0,8 Mo".
 std::wstring Megabytes(ULONGLONG bytes) {
-    wchar_t text[32];
-    swprintf(text, 32, L"%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
-    return text;
+    wchar_t number[32], separator[8] = L".";
+    swprintf(number, 32, L"%.1f", static_cast<double>(bytes) / (1024 * 1024));
+    GetLocaleInfoW(MAKELCID(CurrentLanguage(), SORT_DEFAULT), LOCALE_SDECIMAL | LOCALE_NOUSEROVERRIDE,
+                   separator, 8);
+    std::wstring text = number;
+    text.replace(text.find(L'.'), 1, separator);
+    return Text(IDS_MEGABYTES, {text});
 }
 
 // The new files are written while the old ones are still there: the whole
@@ -142,19 +149,16 @@ bool CheckFreeSpace(const std::wstring& dir, Cabinet::CExtractResource& engine, 
     if (!GetVolumePathNameW((existing + L"\\").c_str(), volume, MAX_PATH)) wcscpy(volume, existing.c_str());
     std::wstring drive = volume;
     if (drive.size() > 1 && drive.back() == L'\\') drive.pop_back();
-    return report.Fail(kExitDiskFull, L"There is not enough free space on " + drive +
-                                          L" to install Vantrelle.\nIt needs " + Megabytes(needed) +
-                                          L", and " + Megabytes(available.QuadPart) +
-                                          L" is free.\nPlease free some space on " + drive +
-                                          L", then run the installer again.");
+    return report.Fail(kExitDiskFull,
+                       Text(IDS_NO_SPACE, {drive, Megabytes(needed), Megabytes(available.QuadPart)}));
 }
 
 // A registry value that cannot be written: named, with why.
 bool ReportRegistryFailure(CReport& report, HKEY root, const wchar_t* name, LONG result) {
-    return report.Fail(kExitRegistry,
-                       std::wstring(L"Error writing the registry value \"") + name + L"\" under " +
-                           (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
-                           kProductKey + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
+    const std::wstring key = (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
+                             std::wstring(kProductKey);
+    return report.Fail(kExitRegistry, Text(IDS_REGISTRY_VALUE, {name, key}) + L"\n" +
+                                          SystemErrorLine(static_cast<unsigned long>(result)));
 }
 
 // Writes one DWORD under the product's key; a failure names the value and why.
@@ -180,7 +184,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     DWORD lastVersion = 0;
     if (ReadRegistryDword(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion", lastVersion) == 0 &&
         lastVersion > kProductVersionNumber) {
-        return report.Fail(kExitNewerVersion, kNewerVersionText);
+        return report.Fail(kExitNewerVersion, Text(IDS_NEWER_VERSION));
     }
 
     // Users may write in the sub-folders and below them, so a link there may be
@@ -207,9 +211,10 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
 
     // Asked without deleting, so that a refused run has changed nothing.
     report.Step(L"Checking that Vantrelle and its help are not in use");
-    if (!CanDeleteFile((dir + kProgramFile).c_str())) return report.Fail(kExitInUse, kCloseVantrelleText);
+    if (!CanDeleteFile((dir + kProgramFile).c_str()))
+        return report.Fail(kExitInUse, Text(IDS_CLOSE_VANTRELLE));
     for (const wchar_t* help : kHelpFiles) {
-        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, kCloseHelpText);
+        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, Text(IDS_CLOSE_HELP));
     }
 
     report.Step(L"Checking the free space");
@@ -237,7 +242,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     }
     if (!created) {
         staging.Rollback();
-        return report.Fail(kExitWriteFailed, L"Error creating subdirectory");
+        return report.Fail(kExitWriteFailed, Text(IDS_CREATE_SUBFOLDER));
     }
 
     report.Step(L"Setting folder permissions");
@@ -249,7 +254,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     }
     if (!granted) {
         staging.Rollback();
-        return report.Fail(kExitWriteFailed, L"Error setting folder permissions.");
+        return report.Fail(kExitWriteFailed, Text(IDS_FOLDER_PERMISSIONS));
     }
 
     report.Step(L"Renaming folders of older releases");
@@ -294,9 +299,10 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     report.Step(L"Creating the start-menu shortcut");
     const std::wstring shortcut = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
     const bool hadShortcut = FileExists(shortcut.c_str());
-    if (CreateShortcut(dir + kProgramFile, shortcut, kShortcutDescription, L"", SW_SHOWNORMAL, 0) != 0) {
+    if (CreateShortcut(dir + kProgramFile, shortcut, Text(IDS_SHORTCUT_DESCRIPTION), L"", SW_SHOWNORMAL, 0) !=
+        0) {
         staging.Rollback();
-        return report.Fail(kExitShortcut, L"Error creating shortcut in start menu.");
+        return report.Fail(kExitShortcut, Text(IDS_CREATE_SHORTCUT));
     }
 
     report.Step(L"Writing registry values");
@@ -315,10 +321,9 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     // The last registry step: Apps & features lists Vantrelle only once it is whole.
     report.Step(L"Registering Vantrelle in Apps & features");
     if (const LONG result = WriteUninstallEntry(dir)) {
-        return FailWith(
-            report, kExitRegistry,
-            std::wstring(L"Error writing the registry key HKEY_LOCAL_MACHINE\\") + kUninstallKey + L".",
-            static_cast<DWORD>(result));
+        return FailWith(report, kExitRegistry,
+                        Text(IDS_REGISTRY_KEY, {L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey)}),
+                        static_cast<DWORD>(result));
     }
 
     report.Note(std::wstring(L"Vantrelle ") + kVersionText + L" is installed in " + dir + L": " +

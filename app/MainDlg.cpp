@@ -11,6 +11,7 @@
 
 #include "DisplayScale.h"
 #include "InstallProcedure.h"
+#include "Language.h"
 #include "PayloadKey.h"
 #include "Product.h"
 #include "resources/resource.h"
@@ -19,8 +20,6 @@
 
 namespace {
 const UINT_PTR kInstallTimerId = 789;
-const wchar_t kSuccessText[] =
-    L"Vantrelle has been installed successfully.\nA shortcut has been created in the start menu.";
 
 // The picture drawn for 100 % (96 DPI) and each further 25 % up to 200 %.
 const UINT kPictures[] = {IDB_PICTURE, IDB_PICTURE_125, IDB_PICTURE_150, IDB_PICTURE_175, IDB_PICTURE_200};
@@ -32,7 +31,8 @@ UINT PictureForScale(double scale) {
 }
 }  // namespace
 
-CMainDlg::CMainDlg(CLog& log, CWnd* parent) : CDialog(IDD_MAIN, parent), m_Log(log) {
+// The template of the language the installer speaks.
+CMainDlg::CMainDlg(CLog& log, CWnd* parent) : CDialog(IDD_MAIN, parent, CurrentLanguage()), m_Log(log) {
     static_assert(sizeof m_CipherKey == Cabinet::kPayloadKeyLength, "the payload key is ten bytes");
     std::memcpy(m_CipherKey, Cabinet::kPayloadKey, sizeof m_CipherKey);
     HINSTANCE module = GetModuleHandleW(nullptr);
@@ -70,7 +70,7 @@ BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ShowImagesFor(WindowDpi(GetSafeHwnd()));
 
-    SetWindowText(std::wstring(L"Install  Vantrelle ") + kVersionText);
+    SetWindowText(Text(IDS_TITLE, {kVersionText}));
 
     m_InstallDir = InstallDirectory();
     m_InstallDirLabel.SetWindowText(m_InstallDir.substr(0, m_InstallDir.size() - 1));
@@ -143,7 +143,8 @@ void CMainDlg::OnInstall() {
     CBoxReport report(m_Log, GetSafeHwnd());
     Cabinet::CExtractResource engine;
     if (!InstallVantrelle(m_InstallDir, m_CipherKey, engine, report)) return;
-    ::MessageBoxW(GetSafeHwnd(), kSuccessText, L"Installation complete", MB_ICONINFORMATION);
+    ::MessageBoxW(GetSafeHwnd(), Text(IDS_SUCCESS).c_str(), Text(IDS_SUCCESS_CAPTION).c_str(),
+                  MB_ICONINFORMATION);
     ShellExecuteViaDesktop((m_InstallDir + kProgramFile).c_str(), L"", L"", L"open", SW_SHOWNORMAL);
     ExitProcess(0);
 }

@@ -128,6 +128,8 @@ public:
     int32_t ErrorCode() const { return m_Error.OwnCode ? m_Error.OwnCode : m_Error.Erf.erfOper; }
     // The system's error code behind it, where there is one; else 0.
     int32_t ErrorType() const { return m_Error.OwnType ? m_Error.OwnType : m_Error.Erf.erfType; }
+    // The output file the failure concerns; empty when none.
+    const wchar_t* ErrorFile() const { return m_Error.File.Get(); }
     int DestroyFdi();
 
     // Reached from the library's callbacks (Callbacks below).

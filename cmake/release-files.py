@@ -7,8 +7,8 @@
 writes OUT/Installer.exe (a copy), OUT/SHA256SUMS and the winget manifest in
 OUT/winget/. Every fact comes from the version the build was given, the
 installer's own manifest or the sources' constants (product/Product.h,
-product/ExitCode.h, app/InstallProcedure.cpp), so the manifest cannot say
-other than the installer does. Stops with a message naming what it could
+product/ExitCode.h) and string tables (resources/English.rc and the other
+languages'), so the manifest cannot say other than the installer does. Stops with a message naming what it could
 not find.
 """
 import argparse
@@ -21,6 +21,9 @@ import sys
 PACKAGE = "Tollanby.Vantrelle"  # winget's identifier: never changes between releases
 MANIFEST_VERSION = "1.10.0"
 LOCALE = "en-US"
+# The other languages the installer speaks: a locale manifest each, with the
+# short description in the words of that language's string table.
+LOCALES = {"de-DE": "German.rc", "fr-FR": "French.rc"}
 # The quiet run accepts the terms on the user's behalf, as winget's user has
 # agreed to install (README, "Unattended installation").
 QUIET = "/quiet /accept-charityware"
@@ -69,6 +72,14 @@ def constant(path, name):
     if not m:
         fail("%s has no constant %s[] = L\"...\"" % (path, name))
     return m.group(1).replace("\\\\", "\\")
+
+
+def text(path, name):
+    """The text of the string `name` in the .rc file's string table."""
+    m = re.search(r"^\s*%s\s+\"((?:[^\"]|\"\")*)\"" % re.escape(name), read(path), re.M)
+    if not m:
+        fail("%s has no text %s" % (path, name))
+    return m.group(1).replace('""', '"')
 
 
 def exit_codes(path):
@@ -140,7 +151,10 @@ def main():
     page = constant(product, "kProductPage")
     # Apps & features knows the installation by its key's name.
     entry_key = constant(product, "kUninstallKey").rsplit("\\", 1)[-1]
-    description = constant(os.path.join(a.source, "app", "InstallProcedure.cpp"), "kShortcutDescription")
+    resources = os.path.join(a.source, "resources")
+    description = text(os.path.join(resources, "English.rc"), "IDS_SHORTCUT_DESCRIPTION")
+    descriptions = {locale: text(os.path.join(resources, rc), "IDS_SHORTCUT_DESCRIPTION")
+                    for locale, rc in LOCALES.items()}
     codes = exit_codes(os.path.join(a.source, "product", "ExitCode.h"))
     elevation = execution_level(a.manifest)
     if a.architecture not in ("x86", "x64"):
@@ -202,9 +216,18 @@ def main():
         ("LicenseUrl", page + "#Charityware"),  # where the dialog's link goes
         ("ShortDescription", description),
     ])
-    for suffix, text in (("", version_file), (".installer", installer_file), (".locale." + LOCALE, locale_file)):
+    files = [("", version_file), (".installer", installer_file), (".locale." + LOCALE, locale_file)]
+    for locale, short in sorted(descriptions.items()):
+        files.append((".locale." + locale, yaml("locale", ident + [
+            ("PackageLocale", locale),
+            ("Publisher", publisher),
+            ("PackageName", name),
+            ("License", LICENSE),
+            ("ShortDescription", short),
+        ])))
+    for suffix, content in files:
         with open(os.path.join(winget, PACKAGE + suffix + ".yaml"), "w", encoding="utf-8", newline="\n") as f:
-            f.write(text)
+            f.write(content)
 
 
 main()

@@ -1,5 +1,6 @@
 #include "HyperLink.h"
 
+#include "Language.h"
 #include "WinApp.h"
 
 #include <shellapi.h>
@@ -320,38 +321,25 @@ int CHyperLink::OpenTarget(const std::wstring& target, int showCommand) {
 }
 
 std::wstring CHyperLink::OpenErrorText(int code) {
-    const wchar_t* text = nullptr;
+    UINT reason = 0;
     switch (code) {
-    case 0: text = L"The operating system is out\nof memory or resources."; break;
-    case SE_ERR_FNF: text = L"The specified file was not found."; break;
-    case SE_ERR_PNF: text = L"The specified path was not found."; break;
-    case SE_ERR_ACCESSDENIED: text = L"The operating system denied\naccess to the specified file."; break;
-    case SE_ERR_OOM: text = L"There was not enough memory to complete the operation."; break;
-    case ERROR_BAD_FORMAT:
-        text = L"The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).";
-        break;
-    case SE_ERR_SHARE: text = L"A sharing violation occurred. "; break;
-    case SE_ERR_ASSOCINCOMPLETE: text = L"The filename association is\nincomplete or invalid."; break;
-    case SE_ERR_DDETIMEOUT:
-        text = L"The DDE transaction could not\nbe completed because the request timed out.";
-        break;
-    case SE_ERR_DDEFAIL: text = L"The DDE transaction failed."; break;
-    case SE_ERR_DDEBUSY:
-        text =
-            L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
-            L"processed.";
-        break;
-    case SE_ERR_NOASSOC:
-        text = L"There is no application associated\nwith the given filename extension.";
-        break;
-    case SE_ERR_DLLNOTFOUND: text = L"The specified dynamic-link library was not found."; break;
+    case 0: reason = IDS_HYPERLINK_NO_RESOURCES; break;
+    case SE_ERR_FNF: reason = IDS_HYPERLINK_FILE_NOT_FOUND; break;
+    case SE_ERR_PNF: reason = IDS_HYPERLINK_PATH_NOT_FOUND; break;
+    case SE_ERR_ACCESSDENIED: reason = IDS_HYPERLINK_ACCESS_DENIED; break;
+    case SE_ERR_OOM: reason = IDS_HYPERLINK_OUT_OF_MEMORY; break;
+    case ERROR_BAD_FORMAT: reason = IDS_HYPERLINK_BAD_FORMAT; break;
+    case SE_ERR_SHARE: reason = IDS_HYPERLINK_SHARING; break;
+    case SE_ERR_ASSOCINCOMPLETE: reason = IDS_HYPERLINK_ASSOCIATION; break;
+    case SE_ERR_DDETIMEOUT: reason = IDS_HYPERLINK_DDE_TIMEOUT; break;
+    case SE_ERR_DDEFAIL: reason = IDS_HYPERLINK_DDE_FAILED; break;
+    case SE_ERR_DDEBUSY: reason = IDS_HYPERLINK_DDE_BUSY; break;
+    case SE_ERR_NOASSOC: reason = IDS_HYPERLINK_NO_ASSOCIATION; break;
+    case SE_ERR_DLLNOTFOUND: reason = IDS_HYPERLINK_DLL_NOT_FOUND; break;
     default: break;
     }
-    std::wstring message = L"Unable to open hyperlink:\n\n";
-    if (text != nullptr) return message + text;
-    wchar_t unknown[64];
-    swprintf(unknown, 64, L"Unknown Error (%d) occurred.", code);
-    return message + unknown;
+    return Text(IDS_HYPERLINK_FAILED,
+                {reason ? Text(reason) : Text(IDS_HYPERLINK_UNKNOWN, {std::to_wstring(code)})});
 }
 
 void CHyperLink::ShowOpenError(int code) { AfxMessageBox(OpenErrorText(code), MB_ICONEXCLAMATION | MB_OK); }

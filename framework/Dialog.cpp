@@ -5,8 +5,11 @@ bool DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     return control.SubclassDlgItem(id, pDX->m_pDlgWnd);
 }
 
-CDialog::CDialog(UINT templateId, CWnd* parent)
-    : m_hResourceModule(::GetModuleHandleW(nullptr)), m_TemplateId(templateId), m_pParentWnd(parent) {}
+CDialog::CDialog(UINT templateId, CWnd* parent, LANGID language)
+    : m_hResourceModule(::GetModuleHandleW(nullptr)),
+      m_TemplateId(templateId),
+      m_TemplateLanguage(language),
+      m_pParentWnd(parent) {}
 
 const MessageMap* CDialog::GetMessageMap() const {
     static const MessageEntry entries[] = {
@@ -19,8 +22,13 @@ const MessageMap* CDialog::GetMessageMap() const {
 
 INT_PTR CDialog::DoModal() {
     HWND parent = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
-    return ::DialogBoxParamW(m_hResourceModule, MAKEINTRESOURCEW(m_TemplateId), parent, &CDialog::DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+    HRSRC found =
+        ::FindResourceExW(m_hResourceModule, RT_DIALOG, MAKEINTRESOURCEW(m_TemplateId), m_TemplateLanguage);
+    HGLOBAL loaded = found ? ::LoadResource(m_hResourceModule, found) : nullptr;
+    const auto* dialog = static_cast<const DLGTEMPLATE*>(loaded ? ::LockResource(loaded) : nullptr);
+    if (!dialog) return -1;
+    return ::DialogBoxIndirectParamW(m_hResourceModule, dialog, parent, &CDialog::DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
 }
 
 bool CDialog::UpdateData(bool saveAndValidate) {

@@ -16,7 +16,8 @@ bool DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    // `language`: the template of that language; 0, the system's choice.
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr, LANGID language = 0);
 
     // Runs the dialog until EndDialog; returns its result, or -1 if it could not
     // be created.
@@ -38,6 +39,7 @@ protected:
     virtual void DoDataExchange(CDataExchange* pDX);
 
     UINT m_TemplateId;
+    LANGID m_TemplateLanguage;
     CWnd* m_pParentWnd;
 
 private:

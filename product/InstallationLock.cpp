@@ -3,18 +3,13 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "Language.h"
+
 namespace {
 
 // A run that is just ending (the uninstaller's copy removing the folder, say)
 // holds the lock a moment longer; one at work holds it far longer than this.
 const DWORD kWaitForEndingRunMs = 2000;
-
-const wchar_t kInProgressText[] =
-    L"Another installation or removal of Vantrelle is in progress.\nPlease try again when it has finished.";
-const wchar_t kForeignLockText[] =
-    L"Vantrelle cannot be installed or removed now: another program holds the lock that lets only one "
-    L"installation or removal run at a time.\n";
-const wchar_t kRestartText[] = L"\nPlease restart the computer, then try again.";
 
 bool OwnedByAdministrators(HANDLE object) {
     PSID owner = nullptr;
@@ -64,6 +59,6 @@ bool TakeInstallationLock(CInstallationLock& lock, CReport& report) {
     report.Step(L"Making sure no other installation or removal of Vantrelle is running");
     const DWORD error = lock.Take(kWaitForEndingRunMs);
     if (error == ERROR_SUCCESS) return true;
-    if (error == ERROR_INSTALL_ALREADY_RUNNING) return report.Fail(kExitInProgress, kInProgressText);
-    return report.Fail(kExitInProgress, kForeignLockText + SystemErrorLine(error) + kRestartText);
+    if (error == ERROR_INSTALL_ALREADY_RUNNING) return report.Fail(kExitInProgress, Text(IDS_IN_PROGRESS));
+    return report.Fail(kExitInProgress, Text(IDS_FOREIGN_LOCK, {SystemErrorLine(error)}));
 }

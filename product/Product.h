@@ -1,6 +1,7 @@
 #pragma once
 // What the installer and the uninstaller both know of Vantrelle: its names, its
-// folders and files, its registry keys and the texts both of them show.
+// folders and files and its registry keys (the texts they show are in the
+// string tables, Language.h).
 #include <windows.h>
 
 #include "Version.h"  // generated from the version set in the root CMakeLists.txt
@@ -29,6 +30,3 @@ inline constexpr wchar_t kRecordFile[] = L"Uninstall.dat";
 
 // In the all-users start menu.
 inline constexpr wchar_t kShortcutName[] = L"Vantrelle.lnk";
-
-inline constexpr wchar_t kCloseVantrelleText[] = L"Please close Vantrelle.";
-inline constexpr wchar_t kCloseHelpText[] = L"Please close the help file.";

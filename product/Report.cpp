@@ -1,16 +1,17 @@
 #include "Report.h"
 
+#include "Language.h"
+
 std::wstring SystemErrorLine(unsigned long code) {
     wchar_t text[512] = {};
-    std::wstring line = L"Error " + std::to_wstring(code) + L": ";
-    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                        512, nullptr)) {
-        return line + L"Microsoft has no explanation for this error code.";
-    }
-    line += text;
-    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r' || line.back() == L' '))
-        line.pop_back();
-    return line;
+    // The system's words come in the user's language already.
+    std::wstring reason = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                         code, 0, text, 512, nullptr)
+                              ? text
+                              : Text(IDS_NO_EXPLANATION);
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
+        reason.pop_back();
+    return Text(IDS_ERROR_LINE, {std::to_wstring(code), reason});
 }
 
 void CReport::Step(const wchar_t* step) {
@@ -26,6 +27,6 @@ bool CReport::Fail(ExitCode code, const std::wstring& text) {
 
 bool CBoxReport::Fail(ExitCode code, const std::wstring& text) {
     CReport::Fail(code, text);
-    ::MessageBoxW(m_hOwner, text.c_str(), L"Error", MB_OK);
+    ::MessageBoxW(m_hOwner, text.c_str(), Text(IDS_ERROR_CAPTION).c_str(), MB_OK);
     return false;
 }

@@ -5,14 +5,15 @@
 #include <cwchar>
 
 #include "ExitCode.h"
+#include "Language.h"
 #include "Log.h"
 #include "Product.h"
 #include "Report.h"
 
 Switches ParseSwitches(int count, const wchar_t* const* arguments, bool acceptsTerms) {
     Switches s;
-    const wchar_t kLog[] = L"/log=";
-    const size_t kLogLength = wcslen(kLog);
+    const wchar_t kLog[] = L"/log=", kLang[] = L"/lang=";
+    const size_t kLogLength = wcslen(kLog), kLangLength = wcslen(kLang);
     for (int i = 1; i < count; ++i) {
         const wchar_t* a = arguments[i];
         if (_wcsicmp(a, L"/quiet") == 0) {
@@ -21,6 +22,8 @@ Switches ParseSwitches(int count, const wchar_t* const* arguments, bool acceptsT
             s.acceptCharityware = true;
         } else if (_wcsnicmp(a, kLog, kLogLength) == 0 && a[kLogLength] != 0) {
             s.log = a + kLogLength;
+        } else if (_wcsnicmp(a, kLang, kLangLength) == 0 && LanguageNamed(a + kLangLength)) {
+            s.language = LanguageNamed(a + kLangLength);
         } else if (wcscmp(a, L"/?") == 0) {
             s.help = true;
         } else if (s.unknown.empty()) {
@@ -32,33 +35,27 @@ Switches ParseSwitches(int count, const wchar_t* const* arguments, bool acceptsT
 
 std::wstring SwitchesText(const Switches& switches, const std::wstring& program, bool acceptsTerms) {
     std::wstring text;
-    if (!switches.unknown.empty()) text = L"Unknown switch: " + switches.unknown + L"\n\n";
-    text += program + L" takes these switches:\n\n";
+    if (!switches.unknown.empty()) text = Text(IDS_UNKNOWN_SWITCH, {switches.unknown}) + L"\n\n";
+    text += Text(IDS_SWITCHES, {program}) + L"\n\n";
     if (acceptsTerms) {
-        text +=
-            L"/quiet\tinstalls without a window or a question; needs /accept-charityware\n"
-            L"/accept-charityware\taccepts on the user's behalf that Vantrelle is charityware\n";
+        text += Text(IDS_SWITCH_QUIET_INSTALL) + L"\n" + Text(IDS_SWITCH_ACCEPT) + L"\n";
     } else {
-        text += L"/quiet\tremoves Vantrelle without a window or a question\n";
+        text += Text(IDS_SWITCH_QUIET_REMOVE) + L"\n";
     }
-    text +=
-        L"/log=PATH\twrites what happens to the file PATH (quote a path with spaces: \"/log=C:\\My "
-        L"Logs\\setup.log\")\n"
-        L"/?\tshows this list";
-    return text;
+    return text + Text(IDS_SWITCH_LOG) + L"\n" + Text(IDS_SWITCH_LANG) + L"\n" + Text(IDS_SWITCH_HELP);
 }
 
 bool BeginRun(const Switches& switches, CLog& log, const wchar_t* program, const std::wstring& name,
               unsigned long& exitCode) {
+    SelectLanguage(switches.language);
     if (!switches.log.empty() && !log.Open(switches.log)) {
-        const std::wstring text =
-            L"The log file cannot be written:\n" + switches.log + L"\n" + SystemErrorLine(GetLastError());
-        if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK);
+        const std::wstring text = Text(IDS_LOG_FAILED, {switches.log, SystemErrorLine(GetLastError())});
+        if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), Text(IDS_ERROR_CAPTION).c_str(), MB_OK);
         exitCode = kExitLogFailed;
         return false;
     }
     log.Write(std::wstring(L"Vantrelle ") + kVersionText + L" " + program +
-              (switches.quiet ? L", quiet" : L""));
+              (switches.quiet ? L", quiet" : L"") + L", in " + CurrentLanguageName());
     if (!switches.help && switches.unknown.empty()) return true;
     const bool installer = wcscmp(program, L"installer") == 0;
     const std::wstring text = SwitchesText(switches, name, installer);

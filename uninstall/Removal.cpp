@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "Language.h"
 #include "PartialFiles.h"
 #include "Product.h"
 #include "Record.h"
@@ -19,12 +20,8 @@
 
 namespace {
 
-const wchar_t kLinkText[] =
-    L"This is a link to another place, and the uninstaller does not work through links in the folders it "
-    L"removes files from.\nPlease remove the link, then uninstall Vantrelle again.";
-
 bool RefuseLink(CReport& report, const std::wstring& link) {
-    return report.Fail(kExitLink, link + L"\n" + kLinkText);
+    return report.Fail(kExitLink, link + L"\n" + Text(IDS_UNINSTALL_LINK));
 }
 
 // Deletes a file the installers wrote; a read-only one too. 0, also when it
@@ -37,8 +34,8 @@ DWORD RemoveFile(const std::wstring& path) {
 
 bool RemoveRegistry(CReport& report, const wchar_t* rootName, const wchar_t* key, LONG result) {
     if (result == ERROR_SUCCESS) return true;
-    return report.Fail(kExitRegistry, std::wstring(L"Error removing the registry key ") + rootName + L"\\" +
-                                          key + L".\n" + SystemErrorLine(static_cast<unsigned long>(result)));
+    return report.Fail(kExitRegistry, Text(IDS_REGISTRY_REMOVE, {rootName + std::wstring(L"\\") + key}) +
+                                          L"\n" + SystemErrorLine(static_cast<unsigned long>(result)));
 }
 
 // The folder part of a relative name, without its backslash; empty at the top.
@@ -62,12 +59,7 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
     const std::wstring record = dir + kRecordFile;
     FileList files;
     if (!ReadRecord(record, files)) {
-        return report.Fail(
-            kExitDamaged,
-            L"The list of the files Vantrelle installed is missing or damaged, so the uninstaller cannot "
-            L"tell them from yours:\n" +
-                record + L"\n" + SystemErrorLine(GetLastError()) +
-                L"\nNothing was removed. Install Vantrelle again, then uninstall it.");
+        return report.Fail(kExitDamaged, Text(IDS_LIST_DAMAGED, {record, SystemErrorLine(GetLastError())}));
     }
 
     // As in the installer: a link where users may write could send this
@@ -79,9 +71,10 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
     }
 
     report.Step(L"Checking that Vantrelle and its help are not in use");
-    if (!CanDeleteFile((dir + kProgramFile).c_str())) return report.Fail(kExitInUse, kCloseVantrelleText);
+    if (!CanDeleteFile((dir + kProgramFile).c_str()))
+        return report.Fail(kExitInUse, Text(IDS_CLOSE_VANTRELLE));
     for (const wchar_t* help : kHelpFiles) {
-        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, kCloseHelpText);
+        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, Text(IDS_CLOSE_HELP));
     }
 
     report.Step(L"Removing files");
@@ -111,8 +104,7 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
         // What is left stays listed, so that uninstalling again finishes the work.
         WriteRecord(record, left);
         return report.Fail(kExitWriteFailed,
-                           failed + L"\n" + SystemErrorLine(failure) +
-                               L"\nPlease close the program that uses it, then uninstall Vantrelle again.");
+                           failed + L"\n" + SystemErrorLine(failure) + L"\n" + Text(IDS_CLOSE_AND_RETRY));
     }
 
     report.Step(L"Removing the start-menu shortcut");
@@ -180,12 +172,9 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
 }
 
 std::wstring RemovedText(const std::wstring& dir, const Removal& removal) {
-    std::wstring text = L"Vantrelle has been removed from this computer.";
+    std::wstring text = Text(IDS_REMOVED);
     if (removal.kept.empty()) return text;
-    text +=
-        L"\n\nThese were kept, because Vantrelle's installer did not put them there (your own files, or "
-        L"files Vantrelle made), in " +
-        dir.substr(0, dir.size() - 1) + L":";
+    text += L"\n\n" + Text(IDS_KEPT, {dir.substr(0, dir.size() - 1)});
     for (const std::wstring& name : removal.kept) text += L"\n" + name;
     return text;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "InstallationLock.h"
+#include "Language.h"
 #include "Product.h"
 #include "Removal.h"
 #include "Report.h"
@@ -14,9 +15,6 @@
 #include "framework/WinApp.h"
 
 namespace {
-
-const wchar_t kConfirmText[] = L"Remove Vantrelle from this computer?";
-const wchar_t kCaption[] = L"Uninstall Vantrelle";
 
 // The folder this program runs from, ending in a backslash: the install directory.
 std::wstring OwnDirectory() {
@@ -59,7 +57,8 @@ ExitCode CUninstallApp::Uninstall() {
     CInstallationLock lock;
     if (!TakeInstallationLock(lock, report)) return report.Code();
     if (!switches.quiet &&
-        ::MessageBoxW(nullptr, kConfirmText, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        ::MessageBoxW(nullptr, Text(IDS_CONFIRM).c_str(), Text(IDS_UNINSTALL_CAPTION).c_str(),
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         log.Write(L"Not removed: the user answered No.");
         return kExitDeclined;
     }
@@ -69,7 +68,8 @@ ExitCode CUninstallApp::Uninstall() {
     if (!RemoveVantrelle(dir, report, removal)) return report.Code();
     const std::wstring text = RemovedText(dir, removal);
     report.Note(text + L"\n" + std::to_wstring(removal.filesRemoved) + L" files removed.");
-    if (!switches.quiet) ::MessageBoxW(nullptr, text.c_str(), L"Uninstall complete", MB_ICONINFORMATION);
+    if (!switches.quiet)
+        ::MessageBoxW(nullptr, text.c_str(), Text(IDS_UNINSTALL_COMPLETE).c_str(), MB_ICONINFORMATION);
     // Last, and still under the lock: the copy that deletes this program waits only for its end.
     StartSelfRemoval(dir, report);
     return kExitSuccess;

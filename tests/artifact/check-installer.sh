@@ -162,10 +162,11 @@ make_up "$exe" "$(basename "$exe")" "${exe%.exe}.map"
 
 wrestool -l "$exe" >"$work/res" 2>&1
 has_res() { grep -q -- "--type=$1 --name=$2 --language=$3 " "$work/res"; }
-raw() { wrestool -x --raw -t "$1" -n "$2" "$exe" >"$3" 2>/dev/null && [ -s "$3" ]; }
+# raw TYPE NAME FILE [LANGUAGE]: the resource's bytes, of that language where it has several.
+raw() { wrestool -x --raw -t "$1" -n "$2" ${4:+-L "$4"} "$exe" >"$3" 2>/dev/null && [ -s "$3" ]; }
 
 # Dialog 103: extended template with the installer's caption, size, font and controls.
-if has_res 5 103 1033 && raw 5 103 "$work/dlg"; then
+if has_res 5 103 1033 && raw 5 103 "$work/dlg" 1033; then
     check "dialog 103: DIALOGEX 287x163 \"Installer\", MS Sans Serif 8, its nine controls (ids, classes, texts, styles, positions) in order" \
         python3 - "$work/dlg" <<'PY'
 import struct, sys
@@ -226,6 +227,9 @@ PY
 else
     fail "dialog 103 (language 1033) present"
 fi
+# And in German and French, the other languages the installer speaks.
+check "dialog 103 and string tables in German (1031) and French (1036)" \
+    sh -c "grep -q -- '--type=5 --name=103 --language=1031 ' $work/res && grep -q -- '--type=5 --name=103 --language=1036 ' $work/res && grep -q -- '--type=6 .*--language=1031 ' $work/res && grep -q -- '--type=6 .*--language=1036 ' $work/res"
 
 # Icon group 102: an image for every size Windows asks for from 100 to 200 %
 # and Explorer's largest, 32 bits per pixel (256 px PNG-compressed).

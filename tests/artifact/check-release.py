@@ -53,17 +53,28 @@ sums = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=release, capture_ou
 check("sha256sum -c SHA256SUMS: Installer.exe: OK", sums.stdout == "Installer.exe: OK\n", sums.stdout + sums.stderr)
 
 docs = {}
-for kind, suffix, required in (("version", "", "DefaultLocale"), ("installer", ".installer", "Installers"),
-                               ("defaultLocale", ".locale.en-US",
-                                "PackageLocale Publisher PackageName License ShortDescription")):
+described = "PackageLocale Publisher PackageName License ShortDescription"
+# The default locale is English; the installer speaks German and French too.
+manifests = (("version", "", "DefaultLocale"), ("installer", ".installer", "Installers"),
+             ("defaultLocale", ".locale.en-US", described), ("locale", ".locale.de-DE", described),
+             ("locale", ".locale.fr-FR", described))
+got = sorted(os.listdir(os.path.join(release, "winget")))
+check("winget/ holds the five manifest files", got == sorted("Tollanby.Vantrelle%s.yaml" % m[1] for m in manifests), got)
+for kind, suffix, required in manifests:
     name = "winget/Tollanby.Vantrelle%s.yaml" % suffix
-    docs[kind] = doc = yaml.safe_load(open(os.path.join(release, name), encoding="utf-8"))
+    docs[suffix] = doc = yaml.safe_load(open(os.path.join(release, name), encoding="utf-8"))
     fields = ["PackageIdentifier", "PackageVersion"] + required.split() + ["ManifestType", "ManifestVersion"]
     got = [doc.get(k) for k in ("PackageIdentifier", "PackageVersion", "ManifestType", "ManifestVersion")]
     check("%s parses, has %s: Tollanby.Vantrelle %s %s 1.10.0" % (name, ", ".join(fields), version, kind),
           all(doc.get(k) for k in fields) and got == ["Tollanby.Vantrelle", version, kind, "1.10.0"], doc)
 
-root = docs["installer"]
+check("the default locale is en-US", docs[""].get("DefaultLocale") == "en-US", docs[""].get("DefaultLocale"))
+for suffix in (".locale.de-DE", ".locale.fr-FR"):
+    doc = docs[suffix]
+    check("%s: its own locale, the short description translated" % suffix,
+          doc.get("PackageLocale") == suffix[8:] and
+          doc.get("ShortDescription") not in (None, docs[".locale.en-US"].get("ShortDescription")), doc)
+root = docs[".installer"]
 one = root["Installers"][0]
 field = lambda key: one.get(key, root.get(key))  # an installer inherits the root's fields
 check("InstallerSha256 is Installer.exe's (%s)" % digest, str(one.get("InstallerSha256")).lower() == digest,

@@ -7,22 +7,20 @@ namespace Driver {
 namespace {
 struct FindData {
     DWORD pid;
-    const wchar_t* title;
+    int control;  // the dialog that has a control of this id
     HWND found;
 };
 
+// A message box is a dialog with the static text id 65535 (0xFFFF); the
+// installer's dialog, in whichever language, the one with its button 104.
 BOOL CALLBACK FindDialogOfProcess(HWND hwnd, LPARAM lp) {
     auto* fd = reinterpret_cast<FindData*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != fd->pid || !IsWindowVisible(hwnd)) return TRUE;
-    if (fd->title && WindowText(hwnd) != fd->title) return TRUE;
-    if (!fd->title) {
-        wchar_t cls[64] = {};
-        GetClassNameW(hwnd, cls, 64);
-        // A message box: a dialog with the static text id 65535 (0xFFFF).
-        if (wcscmp(cls, L"#32770") != 0 || !GetDlgItem(hwnd, 0xFFFF)) return TRUE;
-    }
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (wcscmp(cls, L"#32770") != 0 || !GetDlgItem(hwnd, fd->control)) return TRUE;
     fd->found = hwnd;
     return FALSE;
 }
@@ -53,7 +51,7 @@ bool CInstallerProcess::Start(const std::wstring& exe, const std::wstring& worki
 HWND CInstallerProcess::WaitForDialog(DWORD timeoutMs) {
     DWORD start = GetTickCount();
     do {
-        FindData fd{m_Info.dwProcessId, kDialogTitle, nullptr};
+        FindData fd{m_Info.dwProcessId, 104, nullptr};
         EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&fd));
         if (fd.found) return fd.found;
         if (!IsRunning()) return nullptr;
@@ -69,7 +67,7 @@ bool CInstallerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
 }
 
 bool CInstallerProcess::ShowsWindow() const {
-    FindData fd{m_Info.dwProcessId, nullptr, nullptr};
+    FindData fd{m_Info.dwProcessId, 0, nullptr};
     EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&fd));
     return fd.found != nullptr;
 }
@@ -100,7 +98,7 @@ bool IsControlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(d
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 HWND FindMessageBox(DWORD processId) {
-    FindData fd{processId, nullptr, nullptr};
+    FindData fd{processId, 0xFFFF, nullptr};
     EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&fd));
     return fd.found;
 }

@@ -30,7 +30,7 @@ public:
     // arguments (as they follow the quoted program on its command line).
     bool Start(const std::wstring& exe, const std::wstring& workingDir = L"",
                const std::wstring& arguments = L"");
-    // Waits for its top-level window with the dialog title; null on timeout.
+    // Waits for its dialog (the one with the install button), in any language; null on timeout.
     HWND WaitForDialog(DWORD timeoutMs = 20000);
     // Waits for the process to end; returns false on timeout.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);

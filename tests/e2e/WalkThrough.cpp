@@ -6,10 +6,15 @@
 #include "Driver.h"
 
 namespace {
+// UTF-8, each line end shown as \n.
 std::string Narrow(const std::wstring& w) {
     std::string s;
-    for (wchar_t c : w)
-        s += c == L'\n' ? std::string("\\n") : c < 128 ? std::string(1, char(c)) : std::string("?");
+    for (wchar_t c : w) {
+        char bytes[8] = {};
+        const int n =
+            c == L'\n' ? 0 : WideCharToMultiByte(CP_UTF8, 0, &c, 1, bytes, sizeof bytes, nullptr, nullptr);
+        s += c == L'\n' ? std::string("\\n") : std::string(bytes, n);
+    }
     return s;
 }
 

@@ -3,14 +3,20 @@
 // dialog's bitmap, icons and fonts can be read: another process cannot.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "Language.h"
 #include "MainDlg.h"
+#include "Version.h"
 #include "resources/resource.h"
 
 namespace {
@@ -52,6 +58,11 @@ protected:
     }
     int dpi = 0;
 };
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[256] = {};
+    return std::wstring(text, GetWindowTextW(window, text, 256));
+}
 
 // The window's text as drawn in its own font ('&' marks a mnemonic).
 SIZE TextExtent(HWND window) {
@@ -102,36 +113,126 @@ TEST_F(MainDialogAtScale, PictureAndIconsAreDrawnForThisScale) {
     });
 }
 
-// In the template's face no text is cut; the link's hit area and focus
-// rectangle (its client area) are exactly its text; the tab order holds.
-TEST_F(MainDialogAtScale, TextsFitAndTabOrderHolds) {
-    Inspect([&](HWND dlg) {
-        HDC dc = GetDC(dlg);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dlg, WM_GETFONT, 0, 0)));
-        wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(dc, LF_FACESIZE, face);
-        SelectObject(dc, old);
-        ReleaseDC(dlg, dc);
-        EXPECT_STREQ(L"MS Sans Serif", face);
+// The text a control shows, as drawn in its own font and wrapped at its width
+// where it wraps (a static text); '&' marks a mnemonic.
+SIZE DrawnSize(HWND window, int width) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    wchar_t kind[16] = {};
+    GetClassNameW(window, kind, 16);
+    const bool wraps = _wcsicmp(kind, L"Static") == 0;
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    RECT rect{0, 0, width, 0};
+    DrawTextW(dc, text, -1, &rect, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return {rect.right, rect.bottom};
+}
 
-        int measured = 0;
-        RECT rc;
-        for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (GetWindowTextLengthW(child) == 0 || GetDlgCtrlID(child) == IDC_PICTURE) continue;
-            GetClientRect(child, &rc);
-            EXPECT_LE(TextExtent(child).cx, rc.right)
-                << "control " << GetDlgCtrlID(child) << " cuts its text";
-            ++measured;
+// In each language the installer speaks, in the template's face: the dialog's
+// words are that language's and no text is cut; the check box's text and the
+// link read as one sentence, the link a space after the box's last word; the
+// link's hit area and focus rectangle (its client area) are exactly its text;
+// the tab order holds.
+TEST_F(MainDialogAtScale, EachLanguageFitsAndReadsAsOneSentence) {
+    const struct {
+        const wchar_t *name, *title, *button, *box;
+    } languages[] = {
+        {L"en", L"Install  Vantrelle " VANTRELLE_VERSION_WIDE, L"I&nstall / Update",
+         L"I &accept that Vantrelle is"},
+        {L"de", L"Vantrelle " VANTRELLE_VERSION_WIDE L" installieren", L"I&nstallieren / Aktualisieren",
+         L"Ich &akzeptiere Vantrelle als"},
+        {L"fr", L"Installation de Vantrelle " VANTRELLE_VERSION_WIDE, L"I&nstaller / Mettre \u00E0 jour",
+         L"J'&accepte que Vantrelle soit un"},
+    };
+    long englishGap = -1;
+    for (const auto& language : languages) {
+        SelectLanguage(LanguageNamed(language.name));
+        Inspect([&](HWND dlg) {
+            EXPECT_EQ(language.title, WindowText(dlg));
+            EXPECT_EQ(language.button, WindowText(GetDlgItem(dlg, IDC_INSTALL)));
+            EXPECT_EQ(language.box, WindowText(GetDlgItem(dlg, IDC_ACCEPT)));
+            HDC dc = GetDC(dlg);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dlg, WM_GETFONT, 0, 0)));
+            wchar_t face[LF_FACESIZE] = {};
+            GetTextFaceW(dc, LF_FACESIZE, face);
+            SIZE space{};
+            GetTextExtentPoint32W(dc, L" ", 1, &space);
+            SelectObject(dc, old);
+            ReleaseDC(dlg, dc);
+            EXPECT_STREQ(L"MS Sans Serif", face);
+
+            int measured = 0;
+            RECT rc, other, overlap;
+            for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                GetWindowRect(child, &rc);
+                for (HWND next = GetWindow(child, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT)) {
+                    GetWindowRect(next, &other);
+                    EXPECT_FALSE(IntersectRect(&overlap, &rc, &other))
+                        << language.name << ": " << GetDlgCtrlID(child) << " \"" << WindowText(child).c_str()
+                        << "\" overlaps " << GetDlgCtrlID(next) << " \"" << WindowText(next).c_str() << "\"";
+                }
+                if (GetWindowTextLengthW(child) == 0 || GetDlgCtrlID(child) == IDC_PICTURE) continue;
+                GetClientRect(child, &rc);
+                const SIZE drawn = DrawnSize(child, rc.right);
+                EXPECT_TRUE(drawn.cx <= rc.right && drawn.cy <= rc.bottom)
+                    << language.name << ": \"" << WindowText(child).c_str() << "\" is cut";
+                ++measured;
+            }
+            EXPECT_GE(measured, 7);
+
+            HWND link = GetDlgItem(dlg, IDC_LINK), box = GetDlgItem(dlg, IDC_ACCEPT);
+            SIZE ideal{};
+            SendMessageW(box, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+            RECT boxRect, linkRect;
+            GetWindowRect(box, &boxRect);
+            GetWindowRect(link, &linkRect);
+            // Where the box's text ends, a space or a few before the link (the English dialog has always
+            // had more); on the same line.
+            const long gap = linkRect.left - (boxRect.left + ideal.cx);
+            if (englishGap < 0) englishGap = gap;
+            EXPECT_LE(ideal.cx, boxRect.right - boxRect.left) << language.name << ": the box cuts its text";
+            EXPECT_TRUE(gap >= space.cx && gap <= englishGap) << language.name << ": " << gap << " pixels";
+            EXPECT_EQ(boxRect.top, linkRect.top) << language.name;
+            GetClientRect(link, &rc);
+            EXPECT_EQ(TextExtent(link).cx, rc.right);
+            EXPECT_EQ(TextExtent(link).cy, rc.bottom);
+            EXPECT_EQ(link, GetNextDlgTabItem(dlg, box, FALSE));
+            EXPECT_EQ(box, GetNextDlgTabItem(dlg, link, FALSE)) << "past the disabled button";
+        });
+    }
+}
+
+BOOL CALLBACK CollectBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR blocks) {
+    reinterpret_cast<std::vector<UINT>*>(blocks)->push_back(
+        static_cast<UINT>(reinterpret_cast<UINT_PTR>(name)));
+    return TRUE;
+}
+
+// Each program holds every English text in German and French too: one that a
+// translation lacks fails here, not in front of a user.
+TEST(Texts, EveryEnglishTextIsInGermanAndFrench) {
+    HMODULE uninstaller = LoadLibraryExW(VANTRELLE_UNINSTALLER, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, uninstaller);
+    const LANGID english = LanguageNamed(L"en");
+    for (HMODULE module : {GetModuleHandleW(nullptr), uninstaller}) {
+        std::vector<UINT> blocks;
+        EnumResourceNamesW(module, RT_STRING, CollectBlock, reinterpret_cast<LONG_PTR>(&blocks));
+        int texts = 0;
+        for (UINT block : blocks) {
+            for (UINT id = (block - 1) * 16; id < block * 16; ++id) {
+                if (TextIn(module, english, id).empty()) continue;
+                ++texts;
+                for (const wchar_t* language : {L"de", L"fr"})
+                    EXPECT_FALSE(TextIn(module, LanguageNamed(language), id).empty())
+                        << (module == uninstaller ? "Uninstall.exe" : "Installer.exe") << ": text " << id
+                        << " has no " << language;
+            }
         }
-        EXPECT_GE(measured, 7);
-
-        HWND link = GetDlgItem(dlg, IDC_LINK), box = GetDlgItem(dlg, IDC_ACCEPT);
-        GetClientRect(link, &rc);
-        EXPECT_EQ(TextExtent(link).cx, rc.right);
-        EXPECT_EQ(TextExtent(link).cy, rc.bottom);
-        EXPECT_EQ(link, GetNextDlgTabItem(dlg, box, FALSE));
-        EXPECT_EQ(box, GetNextDlgTabItem(dlg, link, FALSE)) << "past the disabled button";
-    });
+        EXPECT_GE(texts, module == uninstaller ? 20 : 40);
+    }
+    FreeLibrary(uninstaller);
 }
 
 }  // namespace
