@@ -1218,3 +1218,57 @@ TEST_F(Installer, TwoRunsAtOnce) {
         EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(dir + L"~Vantrelle-journal.dat")) << row.what;
     }
 }
+
+// A German session, as CTest runs this (LANG=de_DE.UTF-8): the installer and
+// the uninstaller speak German, or the language /lang names (in either case);
+// an unknown one is an unknown switch. The log's steps stay English, and its
+// first line names the language the run spoke. Numbers are written the
+// language's way.
+TEST_F(Installer, SpeaksTheUsersLanguage) {
+    const std::wstring dir = InstallDir(), log = L"C:\\language.log", drive = dir.substr(0, dir.size() - 1);
+    const std::wstring filler = dir + L"filler.bin";
+    const struct {
+        std::wstring switches;
+        const wchar_t* language;  // as the log's first line names it
+        DWORD code;
+        std::wstring text;  // in the log, as a box would say it
+    } rows[] = {
+        {L"/quiet", L"German", 1602,
+         L"Die Charityware-Bedingungen wurden nicht akzeptiert. Eine unbeaufsichtigte Installation erfordert "
+         L"den "
+         L"Schalter /accept-charityware, mit dem Sie im Namen des Benutzers akzeptieren, dass Vantrelle "
+         L"Charityware ist."},
+        {L"/quiet /lang=fr", L"French", 1602,
+         L"Les conditions du Charityware n'ont pas \u00E9t\u00E9 accept\u00E9es."},
+        {L"/quiet /LANG=En", L"English", 1602, L"The charityware terms were not accepted."},
+        {L"/quiet /lang=xx", L"German", 1639,
+         L"Unbekannter Schalter: /lang=xx\n\nInstaller kennt diese Schalter:"},
+        {L"/quiet /lang=", L"German", 1639, L"Unbekannter Schalter: /lang=\n"},
+        {L"/quiet /accept-charityware", L"German", 112,
+         L" MB, frei sind 0,1 MB.\nBitte geben Sie auf " + drive +
+             L" Speicherplatz frei und f\u00FChren Sie"},
+    };
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr));
+    WriteAll(filler, std::string(size_t(free.QuadPart - 65536), 'f'));
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.code,
+                  RunToEnd(L"\"" + std::wstring(kInstaller) + L"\" " + row.switches + L" /log=" + log))
+            << row.switches.c_str();
+        EXPECT_TRUE(Logged(log, std::wstring(L"installer, quiet, in ") + row.language + L"\n"))
+            << row.switches.c_str() << ": " << ReadAll(log);
+        EXPECT_TRUE(Logged(log, row.text)) << row.switches.c_str() << ": " << ReadAll(log);
+    }
+    ASSERT_TRUE(DeleteFileW(filler.c_str()));
+    const Outcome o = Install();
+    EXPECT_EQ(L"Installation abgeschlossen", o.box.caption);
+    EXPECT_EQ(
+        L"Vantrelle wurde erfolgreich installiert.\nIm Startmen\u00FC wurde eine Verkn\u00FCpfung angelegt.",
+        o.box.text);
+    EXPECT_TRUE(o.exited);
+    Driver::CInstallerProcess uninstaller;
+    ASSERT_TRUE(uninstaller.Start(dir + L"Uninstall.exe"));
+    EXPECT_EQ(L"Vantrelle von diesem Computer entfernen?", Answer(L"Vantrelle deinstallieren", IDNO));
+    DWORD code = 0;
+    EXPECT_TRUE(uninstaller.WaitForExit(30000, &code) && code == 1602) << code;
+}
