@@ -772,21 +772,10 @@ std::map<std::wstring, std::string> Installation(const std::wstring& dir) {
 // The installers' lock as a run at work holds it (made by the administrators),
 // or a mutex of its name that a user made first.
 HANDLE HoldInstallationLock(bool administrators) {
-    std::wstring owner = L"BA";
-    if (!administrators) {
-        HANDLE token = nullptr;
-        DWORD user[64], size = 0;
-        wchar_t* sid = nullptr;
-        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-        GetTokenInformation(token, TokenUser, user, sizeof user, &size);
-        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
-        owner = sid;
-        LocalFree(sid);
-        CloseHandle(token);
-    }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        (L"O:" + owner + L"D:(A;;GA;;;WD)").c_str(), SDDL_REVISION_1, &descriptor, nullptr));
+        administrators ? L"O:BAD:(A;;GA;;;WD)" : L"O:BUD:(A;;GA;;;WD)", SDDL_REVISION_1, &descriptor,
+        nullptr));
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
     HANDLE lock = CreateMutexW(&security, TRUE, L"Global\\Tollanby.Vantrelle.Installation");
     EXPECT_NE(ERROR_ALREADY_EXISTS, GetLastError()) << "the lock was free";
