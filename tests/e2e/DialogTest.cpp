@@ -94,6 +94,14 @@ TEST_F(Dialog, EnterDoesNothingAndEscapeEnds) {
     EXPECT_TRUE(process.WaitForExit(10000, &code));
 }
 
+// An open dialog holds the installation lock: a quiet run meanwhile is refused.
+TEST_F(Dialog, HoldsTheInstallationLockWhileOpen) {
+    Driver::CInstallerProcess quiet;
+    ASSERT_TRUE(quiet.Start(VANTRELLE_INSTALLER, L"", L"/quiet /accept-charityware"));
+    DWORD code = 0;
+    EXPECT_TRUE(quiet.WaitForExit(60000, &code) && code == 1618) << code;
+}
+
 TEST_F(Dialog, ComesToTheFrontAfterOneSecond) {
     // Another window takes the front; the one-shot timer brings the dialog back once.
     HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,

@@ -1236,6 +1236,8 @@ TEST_F(Installer, SpeaksTheUsersLanguage) {
         {L"/quiet /accept-charityware", L"German", 112,
          L" MB, frei sind 0,1 MB.\nBitte geben Sie auf " + drive +
              L" Speicherplatz frei und f\u00FChren Sie"},
+        {L"/quiet /accept-charityware /lang=fr", L"French", 112,
+         L"\u00A0Mo\u00A0; espace libre\u00A0: 0,1\u00A0Mo."},
     };
     ULARGE_INTEGER free{};
     ASSERT_TRUE(GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr));
