@@ -769,6 +769,20 @@ std::map<std::wstring, std::string> Installation(const std::wstring& dir) {
     return state;
 }
 
+// The release this installer carries, whole in `dir`: every file of `payload`,
+// its version, its uninstaller and its entry, and nothing of an update left over.
+void ExpectReleaseWhole(const std::wstring& dir, const std::wstring& payload, const std::wstring& what) {
+    std::vector<std::wstring> files;
+    ListTree(payload, L"", &files);
+    for (const std::wstring& f : files)
+        EXPECT_TRUE(ReadAll(payload + f) == ReadAll(dir + f)) << what.c_str() << ": " << f.c_str();
+    EXPECT_EQ(std::to_string(kRelease), Installation(dir)[L"<LastVersion>"]) << what.c_str();
+    EXPECT_TRUE(Exists(dir + L"Uninstall.exe")) << what.c_str();
+    EXPECT_EQ(VANTRELLE_VERSION_WIDE, EntryText(L"DisplayVersion")) << what.c_str();
+    EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(dir + L"~Vantrelle-journal.dat"))
+        << what.c_str() << ": something of the update is left over";
+}
+
 // The installers' lock as a run at work holds it (made by the administrators),
 // or a mutex of its name that a user made first.
 HANDLE HoldInstallationLock(bool administrators) {
@@ -1147,10 +1161,7 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
             EXPECT_TRUE(before == Installation(dir)) << row.what << ": the installation changed";
             continue;
         }
-        for (const std::wstring& f : files) EXPECT_EQ(ReadAll(payload + f), ReadAll(dir + f)) << f.c_str();
-        EXPECT_EQ(std::to_string(kRelease), Installation(dir)[L"<LastVersion>"]);
-        EXPECT_EQ(VANTRELLE_VERSION_WIDE, EntryText(L"DisplayVersion"));
-        EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(journal)) << "nothing of the update is left over";
+        ExpectReleaseWhole(dir, payload, row.what);
     }
 }
 
@@ -1194,17 +1205,11 @@ TEST_F(Installer, TwoRunsAtOnce) {
         WaitForUninstallerCopy();
         DWORD version = 0;
         if (ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version)) {
-            EXPECT_EQ(kRelease, version) << row.what;
-            for (const std::wstring& f : files)
-                EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f))
-                    << row.what << ": " << f.c_str();
-            EXPECT_TRUE(Exists(uninstaller)) << row.what;
-            EXPECT_EQ(VANTRELLE_VERSION_WIDE, EntryText(L"DisplayVersion")) << row.what;
+            ExpectReleaseWhole(dir, kPayloadTree, row.what);
         } else {
             EXPECT_FALSE(Exists(dir)) << row.what << ": removed, but for the install directory";
             EXPECT_EQ(L"", EntryText(L"DisplayVersion")) << row.what;
         }
-        EXPECT_TRUE(PartialFiles(dir).empty() && !Exists(dir + L"~Vantrelle-journal.dat")) << row.what;
     }
 }
 
