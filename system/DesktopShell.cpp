@@ -10,21 +10,39 @@
 #include <shlguid.h>
 #include <shobjidl.h>
 
-HRESULT GetDesktopShellView(REFIID iid, void** object) {
-    *object = nullptr;
+namespace {
+
+// A desktop shell that is still starting (at logon, or after it was restarted)
+// has not registered its windows yet; it is given this long.
+const DWORD kShellStartMs = 5000;
+
+// The desktop shell's window object; S_FALSE while it has none.
+HRESULT FindDesktopWindow(CComPtr<IDispatch>& dispatch) {
     CComPtr<IShellWindows> windows;
     HRESULT hr =
         CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows, windows.ReceiveVoid());
     if (hr != S_OK) return hr;
-
     CVariant location;
     location.Ref().vt = VT_I4;
     location.Ref().lVal = CSIDL_DESKTOP;
     CVariant root;
     long window = 0;
+    return windows->FindWindowSW(location.Get(), root.Get(), SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                                 dispatch.Receive());
+}
+
+}  // namespace
+
+HRESULT GetDesktopShellView(REFIID iid, void** object) {
+    *object = nullptr;
     CComPtr<IDispatch> dispatch;
-    hr = windows->FindWindowSW(location.Get(), root.Get(), SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
-                               dispatch.Receive());
+    HRESULT hr = FindDesktopWindow(dispatch);
+    // No shell yet: its class is not registered, or it has no desktop window.
+    for (DWORD waited = 0; (hr == REGDB_E_CLASSNOTREG || hr == S_FALSE) && waited < kShellStartMs;
+         waited += 100) {
+        Sleep(100);
+        hr = FindDesktopWindow(dispatch);
+    }
     if (hr != S_OK) return hr;
 
     CComPtr<IServiceProvider> provider;

@@ -1,16 +1,27 @@
-# Sourced by the Wine scripts: one private prefix under the build tree, no Mono,
-# no Gecko, no debug chatter. The prefix runs both widths (it has syswow64).
+# Sourced by the Wine scripts: private prefixes under the build tree, no Mono,
+# no Gecko, no debug chatter. Each runs both widths (it has syswow64).
 # The caller sets VANTRELLE_ROOT to the repository root.
-: "${VANTRELLE_WINE_PREFIX:=$VANTRELLE_ROOT/build/wine-prefix}"
+#
+# The template (VANTRELLE_WINE_TEMPLATE) is made once and then only copied:
+# no program ever runs in it, so no Wine server writes its registry while a
+# test copies it. Programs run in a copy: VANTRELLE_WINE_PREFIX, by default
+# build/wine-work (./test gives each tree one of its own; a scenario, one for
+# itself).
+: "${VANTRELLE_WINE_TEMPLATE:=$VANTRELLE_ROOT/build/wine-prefix}"
+: "${VANTRELLE_WINE_PREFIX:=$VANTRELLE_ROOT/build/wine-work}"
+export VANTRELLE_WINE_TEMPLATE
 export WINEPREFIX="$VANTRELLE_WINE_PREFIX"
 export WINEDEBUG="${VANTRELLE_WINEDEBUG:--all}"  # e.g. +loaddll to see what loads what
 # A zone with an offset and daylight saving, so that every conversion between
 # local time and UTC shows; Wine takes the zone from TZ.
 export TZ=Europe/Berlin
 # No debugger on a crash either: the program ends and its test fails at once
-# (under the 32-bit emulator Wine's debugger hangs instead).
+# (under the 32-bit emulator Wine's debugger hangs instead). No menu builder:
+# Wine runs it for each start-menu shortcut saved, and it holds the shortcut
+# and its target's file open for a moment, as no Windows does (a removal then
+# finds Vantrelle.exe in use), and writes menu entries into the Unix home.
 # VANTRELLE_WINE_OVERRIDES adds a test's own (Wine reads them as each process starts).
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winedbg.exe=d${VANTRELLE_WINE_OVERRIDES:+;$VANTRELLE_WINE_OVERRIDES}"
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winedbg.exe=d;winemenubuilder.exe=d${VANTRELLE_WINE_OVERRIDES:+;$VANTRELLE_WINE_OVERRIDES}"
 # Either loader finds the other one from this name when a program of the other
 # width starts.
 export WINELOADER=/usr/lib/wine/wine64
