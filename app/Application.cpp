@@ -9,6 +9,7 @@
 #include "InstallationLock.h"
 #include "Language.h"
 #include "MainDlg.h"
+#include "OpenPrograms.h"
 #include "PayloadKey.h"
 #include "Product.h"
 #include "Report.h"
@@ -19,22 +20,30 @@ CApplication theApp;
 
 namespace {
 
-// The button's installation without a window: no box, no question, Vantrelle
-// not started; the exit code and the log tell the result.
-ExitCode InstallQuietly(const Switches& switches, CLog& log) {
+// The button's installation without a window: no box, no question, and
+// Vantrelle started only where the run closed it; the exit code and the log
+// tell the result. The lock is this run's already, taken as it began.
+ExitCode InstallQuietly(const Switches& switches, CLog& log, CInstallationLock& lock) {
     CReport report(log);
     report.Step(L"Reading the switches");
     if (!switches.acceptCharityware) {
-        report.Fail(kExitDeclined, Text(IDS_NOT_ACCEPTED));
+        report.Fail(kExitDeclined, Say(IDS_NOT_ACCEPTED));
         return report.Code();
     }
-    CInstallationLock lock;
-    if (!TakeInstallationLock(lock, report)) return report.Code();
-    // The shortcut needs a COM apartment on this thread; it lives as long as the process.
+    // As the peers' quiet modes do, what is open is closed, and started again afterwards.
+    if (switches.noClose)
+        report.Note(L"/no-close: Vantrelle and its help are not closed where they are open.");
+    // The shortcut and the start through the desktop shell need a COM apartment
+    // on this thread; it lives as long as the process.
     CoInitialize(nullptr);
     Cabinet::CExtractResource engine;
-    return InstallVantrelle(InstallDirectory(), Cabinet::kPayloadKey, engine, report) ? kExitSuccess
-                                                                                      : report.Code();
+    std::vector<std::wstring> closed;
+    const bool installed =
+        InstallVantrelle(InstallDirectory(), Cabinet::kPayloadKey, engine, report, !switches.noClose, closed);
+    lock.Release();
+    // The new release once the update stands; else the old one, as it was.
+    StartAgain(closed, report);
+    return installed ? kExitSuccess : report.Code();
 }
 
 }  // namespace
@@ -53,16 +62,16 @@ const MessageMap* CApplication::GetMessageMap() const {
 BOOL CApplication::InitInstance() {
     const Switches switches = ParseSwitches(__argc, __wargv, true);
     CLog log;
-    if (!BeginRun(switches, log, L"installer", AfxGetAppName(), m_ExitCode)) return FALSE;
-    if (switches.quiet) {
-        m_ExitCode = InstallQuietly(switches, log);
-        return FALSE;
-    }
-    // Held while the dialog is open: a second installer started meanwhile is refused at once.
     CInstallationLock lock;
-    CBoxReport report(log, nullptr);
-    if (!TakeInstallationLock(lock, report)) {
-        m_ExitCode = report.Code();
+    // A quiet installation changes the machine at once; the dialog takes the
+    // lock only when its button is pressed, and here says at once if another
+    // run is at work.
+    const LockAtStart atStart = !switches.quiet              ? LockAtStart::kCheck
+                                : switches.acceptCharityware ? LockAtStart::kTake
+                                                             : LockAtStart::kNone;
+    if (!BeginRun(switches, log, L"installer", AfxGetAppName(), m_ExitCode, atStart, lock)) return FALSE;
+    if (switches.quiet) {
+        m_ExitCode = InstallQuietly(switches, log, lock);
         return FALSE;
     }
     m_ExitCode = RunDialog(log);
@@ -89,9 +98,20 @@ int CApplication::RunDialog(CLog& log) {
 
     CMainDlg dialog(log);
     m_pMainWnd = &dialog;
-    dialog.DoModal();
+    const INT_PTR shown = dialog.DoModal();
     m_pMainWnd = nullptr;
-    return 0;
+    if (shown != -1) return kExitSuccess;
+    // Never an end without a word: the dialog could not be shown at all.
+    const DWORD error = GetLastError();
+    CBoxReport report(log, nullptr);
+    report.Step(L"Showing the dialog");
+    if (error == ERROR_RESOURCE_NAME_NOT_FOUND || error == ERROR_RESOURCE_LANG_NOT_FOUND ||
+        error == ERROR_RESOURCE_TYPE_NOT_FOUND || error == ERROR_RESOURCE_DATA_NOT_FOUND)
+        report.Fail(kExitDamaged, Say(IDS_DAMAGED));
+    else
+        report.Fail(kExitWriteFailed, Say(IDS_NO_WINDOW, {SystemErrorLine(error)}));
+    report.ShowFailure();
+    return report.Code();
 }
 
 int CApplication::ExitInstance() { return CWinApp::ExitInstance(); }

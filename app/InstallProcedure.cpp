@@ -10,6 +10,7 @@
 #include "ExtractResource.h"
 #include "InstallProcedure.h"
 #include "Language.h"
+#include "OpenPrograms.h"
 #include "PayloadKey.h"
 #include "Product.h"
 #include "Uninstallation.h"
@@ -55,7 +56,7 @@ void RecordWrittenFile(const wchar_t* targetPath, Cabinet::MemoryBuffer*, void* 
     run->written.insert(targetPath + run->dirLength);
 }
 
-bool FailWith(CReport& report, ExitCode code, const std::wstring& path, DWORD error) {
+bool FailWith(CReport& report, ExitCode code, const Words& path, DWORD error) {
     return report.Fail(code, path + L"\n" + SystemErrorLine(error));
 }
 
@@ -71,26 +72,26 @@ ExitCode ExitForFileError(DWORD error) {
 
 // Names a link that the installation does not go through and says what to do.
 bool RefuseLink(CReport& report, const std::wstring& link) {
-    return report.Fail(kExitLink, link + L"\n" + Text(IDS_LINK_REFUSED));
+    return report.Fail(kExitLink, link + L"\n" + Say(IDS_LINK_REFUSED));
 }
 
 // The payload is the installer's own: a cabinet the engine cannot use means this
 // copy of the installer is damaged, and only a new copy helps. The engine's
 // failure in the words of the installer's language.
 bool ReportExtractionFailure(Cabinet::CExtract& engine, CReport& report) {
-    if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, Text(IDS_DAMAGED));
+    if (engine.CabinetIsDamaged()) return report.Fail(kExitDamaged, Say(IDS_DAMAGED));
     const std::wstring file = engine.ErrorFile();
     const DWORD error = static_cast<DWORD>(engine.ErrorType());
     switch (engine.ErrorCode()) {
-    case Cabinet::kErrorLibrary: return report.Fail(kExitNoCabinetLibrary, Text(IDS_NO_CABINET_LIBRARY));
+    case Cabinet::kErrorLibrary: return report.Fail(kExitNoCabinetLibrary, Say(IDS_NO_CABINET_LIBRARY));
     case Cabinet::kErrorLinkInPath: return RefuseLink(report, file);
-    case Cabinet::kErrorOutOfMemory: return report.Fail(kExitWriteFailed, Text(IDS_OUT_OF_MEMORY));
+    case Cabinet::kErrorOutOfMemory: return report.Fail(kExitWriteFailed, Say(IDS_OUT_OF_MEMORY));
     default: break;
     }
     if (error) return FailWith(report, ExitForFileError(error), file, error);
     if (engine.ErrorCode() == Cabinet::kErrorTargetFile)
-        return report.Fail(kExitWriteFailed, file + L"\n" + Text(IDS_FILE_NOT_WRITTEN));
-    return report.Fail(kExitWriteFailed, Text(IDS_EXTRACTION_FAILED, {std::to_wstring(engine.ErrorCode())}));
+        return report.Fail(kExitWriteFailed, file + L"\n" + Say(IDS_FILE_NOT_WRITTEN));
+    return report.Fail(kExitWriteFailed, Say(IDS_EXTRACTION_FAILED, {std::to_wstring(engine.ErrorCode())}));
 }
 
 // The first link on the way down from the install directory to `path`; empty
@@ -113,15 +114,18 @@ int32_t CountFile(Cabinet::FileInfo* file, void* userParam) {
     return 0;
 }
 
-// In the language's own way: "0.8 MB", "0,8 MB", "0,8 Mo".
-std::wstring Megabytes(ULONGLONG bytes) {
-    wchar_t number[32], separator[8] = L".";
-    swprintf(number, 32, L"%.1f", static_cast<double>(bytes) / (1024 * 1024));
-    GetLocaleInfoW(MAKELCID(CurrentLanguage(), SORT_DEFAULT), LOCALE_SDECIMAL | LOCALE_NOUSEROVERRIDE,
-                   separator, 8);
-    std::wstring text = number;
-    text.replace(text.find(L'.'), 1, separator);
-    return Text(IDS_MEGABYTES, {text});
+// In tenths of a megabyte, rounded up (`up`) or down, so that what is needed
+// never reads as no more than what is free; each language's own way: "0.8 MB",
+// "0,8 MB", "0,8 Mo".
+Words Megabytes(ULONGLONG bytes, bool up) {
+    const ULONGLONG mib = 1024 * 1024, tenths = (bytes * 10 + (up ? mib - 1 : 0)) / mib;
+    auto number = [&](LANGID language) {
+        wchar_t separator[8] = L".";
+        GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_SDECIMAL | LOCALE_NOUSEROVERRIDE, separator,
+                       8);
+        return std::to_wstring(tenths / 10) + separator + std::to_wstring(tenths % 10);
+    };
+    return Say(IDS_MEGABYTES, {Words(number(CurrentLanguage()), number(EnglishLanguage()))});
 }
 
 // The new files are written while the old ones are still there: the whole
@@ -149,15 +153,15 @@ bool CheckFreeSpace(const std::wstring& dir, Cabinet::CExtractResource& engine, 
     if (!GetVolumePathNameW((existing + L"\\").c_str(), volume, MAX_PATH)) wcscpy(volume, existing.c_str());
     std::wstring drive = volume;
     if (drive.size() > 1 && drive.back() == L'\\') drive.pop_back();
-    return report.Fail(kExitDiskFull,
-                       Text(IDS_NO_SPACE, {drive, Megabytes(needed), Megabytes(available.QuadPart)}));
+    return report.Fail(kExitDiskFull, Say(IDS_NO_SPACE, {drive, Megabytes(needed, true),
+                                                         Megabytes(available.QuadPart, false)}));
 }
 
 // A registry value that cannot be written: named, with why.
 bool ReportRegistryFailure(CReport& report, HKEY root, const wchar_t* name, LONG result) {
     const std::wstring key = (root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
                              std::wstring(kProductKey);
-    return report.Fail(kExitRegistry, Text(IDS_REGISTRY_VALUE, {name, key}) + L"\n" +
+    return report.Fail(kExitRegistry, Say(IDS_REGISTRY_VALUE, {name, key}) + L"\n" +
                                           SystemErrorLine(static_cast<unsigned long>(result)));
 }
 
@@ -178,13 +182,13 @@ int32_t PreserveExistingSounds(Cabinet::FileInfo* file, void* /*userParam*/) {
 std::wstring InstallDirectory() { return GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + L"Vantrelle\\"; }
 
 bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet::CExtractResource& engine,
-                      CReport& report) {
+                      CReport& report, bool closeOpen, std::vector<std::wstring>& closed) {
     // The version gate runs first: a newer installation is not touched at all.
     report.Step(L"Checking the installed version");
     DWORD lastVersion = 0;
     if (ReadRegistryDword(HKEY_LOCAL_MACHINE, kProductKey, L"LastVersion", lastVersion) == 0 &&
         lastVersion > kProductVersionNumber) {
-        return report.Fail(kExitNewerVersion, Text(IDS_NEWER_VERSION));
+        return report.Fail(kExitNewerVersion, Say(IDS_NEWER_VERSION));
     }
 
     // Users may write in the sub-folders and below them, so a link there may be
@@ -209,12 +213,15 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
                     L" changes).");
     }
 
+    // Closed politely, or left running to be refused just below.
+    if (closeOpen) CloseOpenPrograms(dir, report, closed);
+
     // Asked without deleting, so that a refused run has changed nothing.
     report.Step(L"Checking that Vantrelle and its help are not in use");
     if (!CanDeleteFile((dir + kProgramFile).c_str()))
-        return report.Fail(kExitInUse, Text(IDS_CLOSE_VANTRELLE));
+        return report.Fail(kExitInUse, Say(IDS_CLOSE_VANTRELLE));
     for (const wchar_t* help : kHelpFiles) {
-        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, Text(IDS_CLOSE_HELP));
+        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, Say(IDS_CLOSE_HELP));
     }
 
     report.Step(L"Checking the free space");
@@ -242,7 +249,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     }
     if (!created) {
         staging.Rollback();
-        return report.Fail(kExitWriteFailed, Text(IDS_CREATE_SUBFOLDER));
+        return report.Fail(kExitWriteFailed, Say(IDS_CREATE_SUBFOLDER));
     }
 
     report.Step(L"Setting folder permissions");
@@ -254,7 +261,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     }
     if (!granted) {
         staging.Rollback();
-        return report.Fail(kExitWriteFailed, Text(IDS_FOLDER_PERMISSIONS));
+        return report.Fail(kExitWriteFailed, Say(IDS_FOLDER_PERMISSIONS));
     }
 
     report.Step(L"Renaming folders of older releases");
@@ -302,7 +309,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     if (CreateShortcut(dir + kProgramFile, shortcut, Text(IDS_SHORTCUT_DESCRIPTION), L"", SW_SHOWNORMAL, 0) !=
         0) {
         staging.Rollback();
-        return report.Fail(kExitShortcut, Text(IDS_CREATE_SHORTCUT));
+        return report.Fail(kExitShortcut, Say(IDS_CREATE_SHORTCUT));
     }
 
     report.Step(L"Writing registry values");
@@ -322,7 +329,7 @@ bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet
     report.Step(L"Registering Vantrelle in Apps & features");
     if (const LONG result = WriteUninstallEntry(dir)) {
         return FailWith(report, kExitRegistry,
-                        Text(IDS_REGISTRY_KEY, {L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey)}),
+                        Say(IDS_REGISTRY_KEY, {L"HKEY_LOCAL_MACHINE\\" + std::wstring(kUninstallKey)}),
                         static_cast<DWORD>(result));
     }
 

@@ -4,6 +4,7 @@
 // its log and its exit code.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ExtractResource.h"
 #include "Report.h"
@@ -18,5 +19,8 @@ std::wstring InstallDirectory();
 // Installs into `dir` (ending in a backslash) with the payload's key, step by
 // step; the first failure is reported and ends the run. True once installed.
 // The caller's engine extracts the payload: the caller decides how long it lives.
+// With `closeOpen`, Vantrelle and its help are closed where they are open
+// (OpenPrograms.h), and `closed` lists the programs to start again, whether
+// the run installs or not.
 bool InstallVantrelle(const std::wstring& dir, const unsigned char* key, Cabinet::CExtractResource& engine,
-                      CReport& report);
+                      CReport& report, bool closeOpen, std::vector<std::wstring>& closed);

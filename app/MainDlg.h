@@ -7,6 +7,10 @@
 #include "Log.h"
 #include "framework/Framework.h"
 
+// What the link's box says when its page cannot be opened, in the language
+// the installer speaks.
+CHyperLink::OpenErrorWords LinkOpenErrorWords();
+
 class CMainDlg : public CDialog {
 public:
     // Every run of the installation writes to `log` (which may be one never opened).
@@ -26,6 +30,8 @@ protected:
     LRESULT OnInstallCommand(WPARAM, LPARAM);
     LRESULT OnDpiChanged(WPARAM dpi, LPARAM);
     void OnInstall();
+    enum class CloseChoice { kNothingOpen, kClose, kCancel };
+    CloseChoice AskToClose();
 
 private:
     // The picture and the caption and taskbar icons drawn for this DPI.

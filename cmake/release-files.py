@@ -39,6 +39,8 @@ RESPONSES = {
     "kExitDiskFull": "diskFull",  # too little space before anything changed, or the disk filled
     "kExitNoCabinetLibrary": "missingDependency",  # the system's Cabinet.dll
     "kExitLink": "custom",
+    # Another program made the lock: retrying never helps; an administrator finds out which.
+    "kExitForeignLock": "contactSupport",
     "kExitRegistry": "custom",
     "kExitDamaged": "custom",  # winget checked the hash: a copy damaged after that
     "kExitDeclined": "cancelledByUser",

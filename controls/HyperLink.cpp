@@ -1,6 +1,5 @@
 #include "HyperLink.h"
 
-#include "Language.h"
 #include "WinApp.h"
 
 #include <shellapi.h>
@@ -320,26 +319,22 @@ int CHyperLink::OpenTarget(const std::wstring& target, int showCommand) {
     return static_cast<int>(::WinExec(narrow.data(), static_cast<UINT>(showCommand)));
 }
 
-std::wstring CHyperLink::OpenErrorText(int code) {
-    UINT reason = 0;
-    switch (code) {
-    case 0: reason = IDS_HYPERLINK_NO_RESOURCES; break;
-    case SE_ERR_FNF: reason = IDS_HYPERLINK_FILE_NOT_FOUND; break;
-    case SE_ERR_PNF: reason = IDS_HYPERLINK_PATH_NOT_FOUND; break;
-    case SE_ERR_ACCESSDENIED: reason = IDS_HYPERLINK_ACCESS_DENIED; break;
-    case SE_ERR_OOM: reason = IDS_HYPERLINK_OUT_OF_MEMORY; break;
-    case ERROR_BAD_FORMAT: reason = IDS_HYPERLINK_BAD_FORMAT; break;
-    case SE_ERR_SHARE: reason = IDS_HYPERLINK_SHARING; break;
-    case SE_ERR_ASSOCINCOMPLETE: reason = IDS_HYPERLINK_ASSOCIATION; break;
-    case SE_ERR_DDETIMEOUT: reason = IDS_HYPERLINK_DDE_TIMEOUT; break;
-    case SE_ERR_DDEFAIL: reason = IDS_HYPERLINK_DDE_FAILED; break;
-    case SE_ERR_DDEBUSY: reason = IDS_HYPERLINK_DDE_BUSY; break;
-    case SE_ERR_NOASSOC: reason = IDS_HYPERLINK_NO_ASSOCIATION; break;
-    case SE_ERR_DLLNOTFOUND: reason = IDS_HYPERLINK_DLL_NOT_FOUND; break;
-    default: break;
-    }
-    return Text(IDS_HYPERLINK_FAILED,
-                {reason ? Text(reason) : Text(IDS_HYPERLINK_UNKNOWN, {std::to_wstring(code)})});
+namespace {
+// `text` with its %1 replaced by `insert`.
+std::wstring WithInsert(std::wstring text, const std::wstring& insert) {
+    const size_t at = text.find(L"%1");
+    return at == std::wstring::npos ? text : text.replace(at, 2, insert);
+}
+}  // namespace
+
+std::wstring CHyperLink::OpenErrorText(int code) const {
+    const auto reason = m_OpenErrorWords.reasons.find(code);
+    return WithInsert(m_OpenErrorWords.failed,
+                      reason != m_OpenErrorWords.reasons.end()
+                          ? reason->second
+                          : WithInsert(m_OpenErrorWords.unknown, std::to_wstring(code)));
 }
 
-void CHyperLink::ShowOpenError(int code) { AfxMessageBox(OpenErrorText(code), MB_ICONEXCLAMATION | MB_OK); }
+void CHyperLink::ShowOpenError(int code) const {
+    AfxMessageBox(OpenErrorText(code), MB_ICONEXCLAMATION | MB_OK);
+}

@@ -7,7 +7,9 @@
 #include "Font.h"
 #include "StdControls.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 class CHyperLink : public CStatic {
 public:
@@ -44,9 +46,20 @@ public:
     // its terminator). 0 or a registry error code; subKey and out may be the same.
     static LONG ReadClassesRootDefault(HKEY root, const wchar_t* subKey, wchar_t* out, size_t outCapacity);
 
+    // The words of the box that says the target could not be opened, in the
+    // owner's language: `failed` with %1 for the reason, the reason for each
+    // failure code of the shell that the owner names (0 and the SE_ERR_ codes),
+    // and `unknown` with %1 for any other code.
+    struct OpenErrorWords {
+        std::wstring failed = L"Unable to open hyperlink:\n\n%1";
+        std::map<int, std::wstring> reasons;
+        std::wstring unknown = L"Unknown Error (%1) occurred.";
+    };
+    void SetOpenErrorWords(OpenErrorWords words) { m_OpenErrorWords = std::move(words); }
+
     // The text of the open-error box for this code, and the box itself.
-    static std::wstring OpenErrorText(int code);
-    static void ShowOpenError(int code);
+    std::wstring OpenErrorText(int code) const;
+    void ShowOpenError(int code) const;
 
 protected:
     const MessageMap* GetMessageMap() const override;
@@ -83,4 +96,5 @@ protected:
     CFont m_PlainFont;
     HCURSOR m_hHandCursor = nullptr;  // shared system cursor, never freed
     int m_HoverTimerId = 100;
+    OpenErrorWords m_OpenErrorWords;
 };

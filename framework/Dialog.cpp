@@ -22,11 +22,18 @@ const MessageMap* CDialog::GetMessageMap() const {
 
 INT_PTR CDialog::DoModal() {
     HWND parent = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
-    HRSRC found =
-        ::FindResourceExW(m_hResourceModule, RT_DIALOG, MAKEINTRESOURCEW(m_TemplateId), m_TemplateLanguage);
+    // The language asked for; where the program has no template in it, English,
+    // else any: a dialog in other words beats none.
+    const auto name = MAKEINTRESOURCEW(m_TemplateId);
+    HRSRC found = ::FindResourceExW(m_hResourceModule, RT_DIALOG, name, m_TemplateLanguage);
+    if (!found) found = ::FindResourceExW(m_hResourceModule, RT_DIALOG, name, kFallbackLanguage);
+    if (!found) found = ::FindResourceW(m_hResourceModule, name, RT_DIALOG);
     HGLOBAL loaded = found ? ::LoadResource(m_hResourceModule, found) : nullptr;
     const auto* dialog = static_cast<const DLGTEMPLATE*>(loaded ? ::LockResource(loaded) : nullptr);
-    if (!dialog) return -1;
+    if (!dialog) {
+        if (!found) ::SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return -1;
+    }
     return ::DialogBoxIndirectParamW(m_hResourceModule, dialog, parent, &CDialog::DialogProc,
                                      reinterpret_cast<LPARAM>(this));
 }

@@ -19,8 +19,12 @@ public:
     // `language`: the template of that language; 0, the system's choice.
     explicit CDialog(UINT templateId, CWnd* parent = nullptr, LANGID language = 0);
 
-    // Runs the dialog until EndDialog; returns its result, or -1 if it could not
-    // be created.
+    // Where the program has no template in the language asked for.
+    static constexpr LANGID kFallbackLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+    // Runs the dialog until EndDialog; returns its result, or -1, with
+    // GetLastError, if it could not be created (ERROR_RESOURCE_NAME_NOT_FOUND:
+    // no template in any language).
     virtual INT_PTR DoModal();
     void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 

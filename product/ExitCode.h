@@ -10,6 +10,7 @@ enum ExitCode : unsigned long {
     kExitDiskFull = 112,  // ERROR_DISK_FULL: not enough free space for the installation
     kExitNoCabinetLibrary = 126,  // ERROR_MOD_NOT_FOUND: the system's Cabinet.dll
     kExitLink = 681,              // ERROR_STOPPED_ON_SYMLINK: a link in a folder the program works in
+    kExitForeignLock = 698,       // ERROR_OBJECT_NAME_EXISTS: another program made the installation lock
     kExitRegistry = 1013,         // ERROR_CANTWRITE: a registry value or key
     kExitDamaged = 1392,          // ERROR_FILE_CORRUPT: the program's own data is damaged
     kExitDeclined = 1602,         // ERROR_INSTALL_USEREXIT: terms not accepted, or removal declined

@@ -7,10 +7,6 @@
 
 namespace {
 
-// A run that is just ending (the uninstaller's copy removing the folder, say)
-// holds the lock a moment longer; one at work holds it far longer than this.
-const DWORD kWaitForEndingRunMs = 2000;
-
 bool OwnedByAdministrators(HANDLE object) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -23,11 +19,37 @@ bool OwnedByAdministrators(HANDLE object) {
     return ours;
 }
 
+// The mutex's state as the system keeps it; no documented call reads it without waiting.
+struct MutantState {
+    LONG currentCount;  // 1 free, 0 or less held
+    BOOLEAN ownedByCaller;
+    BOOLEAN abandoned;
+};
+
+// Whether a run holds the mutex now: 0 free, ERROR_INSTALL_ALREADY_RUNNING
+// held, else the system's reason.
+DWORD HeldNow(HANDLE mutex) {
+    using QueryMutantFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<QueryMutantFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryMutant")));
+    MutantState state{};
+    if (!query) return ERROR_PROC_NOT_FOUND;
+    if (query(mutex, 0 /* MutantBasicInformation */, &state, sizeof state, nullptr) < 0)
+        return ERROR_ACCESS_DENIED;
+    // An abandoned mutex is free: the next run takes it over.
+    return state.currentCount > 0 || state.abandoned ? 0 : ERROR_INSTALL_ALREADY_RUNNING;
+}
+
 }  // namespace
 
 CInstallationLock::~CInstallationLock() {
-    if (m_Held) ReleaseMutex(m_hMutex);
+    Release();
     if (m_hMutex) CloseHandle(m_hMutex);
+}
+
+void CInstallationLock::Release() {
+    if (m_Held) ReleaseMutex(m_hMutex);
+    m_Held = false;
 }
 
 DWORD CInstallationLock::Take(DWORD waitMs) {
@@ -42,11 +64,9 @@ DWORD CInstallationLock::Take(DWORD waitMs) {
         CreateMutexExW(&security, kInstallationLockName, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE | READ_CONTROL);
     DWORD error = GetLastError();
     LocalFree(descriptor);
-    if (!m_hMutex) {
-        // Another kind of object of that name, or one that shuts the administrators out.
-        return error == ERROR_INVALID_HANDLE ? ERROR_ACCESS_DENIED : error;
-    }
-    if (error == ERROR_ALREADY_EXISTS && !OwnedByAdministrators(m_hMutex)) return ERROR_ACCESS_DENIED;
+    // Another kind of object of that name is somebody else's too.
+    if (!m_hMutex) return error == ERROR_INVALID_HANDLE ? kErrorObjectNameExists : error;
+    if (error == ERROR_ALREADY_EXISTS && !OwnedByAdministrators(m_hMutex)) return kErrorObjectNameExists;
     switch (WaitForSingleObject(m_hMutex, waitMs)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED: m_Held = true; return 0;  // abandoned: its holder was stopped hard
@@ -55,10 +75,33 @@ DWORD CInstallationLock::Take(DWORD waitMs) {
     }
 }
 
+DWORD CInstallationLock::Check(DWORD waitMs) {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTANT_QUERY_STATE | READ_CONTROL, FALSE, kInstallationLockName);
+    if (!mutex) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return 0;  // no run has made it
+        return error == ERROR_INVALID_HANDLE ? kErrorObjectNameExists : error;
+    }
+    DWORD result = OwnedByAdministrators(mutex) ? HeldNow(mutex) : kErrorObjectNameExists;
+    for (DWORD waited = 0; result == ERROR_INSTALL_ALREADY_RUNNING && waited < waitMs; waited += 50) {
+        Sleep(50);
+        result = HeldNow(mutex);
+    }
+    CloseHandle(mutex);
+    return result;
+}
+
+bool RefuseForLock(DWORD error, CReport& report) {
+    switch (error) {
+    case ERROR_INSTALL_ALREADY_RUNNING: return report.Fail(kExitInProgress, Say(IDS_IN_PROGRESS));
+    case kErrorObjectNameExists:
+        return report.Fail(kExitForeignLock, Say(IDS_FOREIGN_LOCK, {kInstallationLockName}));
+    default: return report.Fail(kExitWriteFailed, Say(IDS_LOCK_FAILED, {SystemErrorLine(error)}));
+    }
+}
+
 bool TakeInstallationLock(CInstallationLock& lock, CReport& report) {
     report.Step(L"Making sure no other installation or removal of Vantrelle is running");
     const DWORD error = lock.Take(kWaitForEndingRunMs);
-    if (error == ERROR_SUCCESS) return true;
-    if (error == ERROR_INSTALL_ALREADY_RUNNING) return report.Fail(kExitInProgress, Text(IDS_IN_PROGRESS));
-    return report.Fail(kExitInProgress, Text(IDS_FOREIGN_LOCK, {SystemErrorLine(error)}));
+    return error == ERROR_SUCCESS || RefuseForLock(error, report);
 }

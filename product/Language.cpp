@@ -63,21 +63,46 @@ std::wstring TextIn(HMODULE module, LANGID language, UINT id) {
     return std::wstring(entry + 1, *entry);
 }
 
-std::wstring Text(UINT id, std::initializer_list<std::wstring> inserts) {
+namespace {
+
+// The text with this id in `language`, each %1 to %9 replaced by the insert
+// that `insert(n)` gives.
+template <typename Insert>
+std::wstring Compose(LANGID language, UINT id, size_t count, Insert insert) {
     HMODULE self = GetModuleHandleW(nullptr);
-    std::wstring text = TextIn(self, CurrentLanguage(), id);
+    std::wstring text = TextIn(self, language, id);
     // Every language holds every English text (a test sees to it); should one
     // be missing all the same, the user reads the English one, not nothing.
     if (text.empty()) text = TextIn(self, kLanguages[0].id, id);
     std::wstring result;
     for (size_t at = 0; at < text.size(); ++at) {
-        const size_t insert = at + 1 < text.size() ? size_t(text[at + 1] - L'1') : inserts.size();
-        if (text[at] == L'%' && insert < inserts.size()) {
-            result += inserts.begin()[insert];
+        const size_t n = at + 1 < text.size() ? size_t(text[at + 1] - L'1') : count;
+        if (text[at] == L'%' && n < count) {
+            result += insert(n);
             ++at;
         } else {
             result += text[at];
         }
     }
     return result;
+}
+
+}  // namespace
+
+LANGID EnglishLanguage() { return kLanguages[0].id; }
+
+std::wstring Text(UINT id, std::initializer_list<std::wstring> inserts) {
+    return Compose(CurrentLanguage(), id, inserts.size(),
+                   [&](size_t n) -> const std::wstring& { return inserts.begin()[n]; });
+}
+
+Words Say(UINT id, std::initializer_list<Words> inserts) {
+    return {Compose(CurrentLanguage(), id, inserts.size(),
+                    [&](size_t n) -> const std::wstring& { return inserts.begin()[n].shown; }),
+            Compose(EnglishLanguage(), id, inserts.size(),
+                    [&](size_t n) -> const std::wstring& { return inserts.begin()[n].english; })};
+}
+
+Words operator+(const Words& first, const Words& second) {
+    return {first.shown + second.shown, first.english + second.english};
 }

@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "resources/Texts.h"
 
@@ -26,3 +27,20 @@ std::wstring Text(UINT id, std::initializer_list<std::wstring> inserts = {});
 // The same text in `language`, from `module`'s string table; empty when it
 // has none there.
 std::wstring TextIn(HMODULE module, LANGID language, UINT id);
+
+// Words as the user reads them, and the same in English: the log is for
+// support, which reads English. A path or a name is the same in both.
+struct Words {
+    Words() = default;
+    Words(std::wstring same) : shown(same), english(std::move(same)) {}
+    Words(const wchar_t* same) : Words(std::wstring(same)) {}
+    Words(std::wstring inLanguage, std::wstring inEnglish)
+        : shown(std::move(inLanguage)), english(std::move(inEnglish)) {}
+    std::wstring shown;
+    std::wstring english;
+};
+Words operator+(const Words& first, const Words& second);
+// The text with this id as Text() gives it, and in English, each with its inserts.
+Words Say(UINT id, std::initializer_list<Words> inserts = {});
+// English, whatever the program speaks.
+LANGID EnglishLanguage();

@@ -19,6 +19,11 @@ bool CLog::Open(const std::wstring& path) {
     return true;
 }
 
+void CLog::Write(const Words& words) {
+    Write(words.shown);
+    if (words.english != words.shown) Write(L"In English:\n" + words.english);
+}
+
 void CLog::Write(const std::wstring& text) {
     if (m_hFile == INVALID_HANDLE_VALUE) return;
     SYSTEMTIME now;

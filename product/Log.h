@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "Language.h"
+
 class CLog {
 public:
     CLog() = default;
@@ -16,6 +18,9 @@ public:
     // Creates the file, or empties an existing one; false, with GetLastError, when it cannot.
     bool Open(const std::wstring& path);
     void Write(const std::wstring& text);
+    void Write(const wchar_t* text) { Write(std::wstring(text)); }
+    // Words as the user read them and, where that was not English, in English too.
+    void Write(const Words& words);
 
 private:
     HANDLE m_hFile = INVALID_HANDLE_VALUE;

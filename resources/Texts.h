@@ -16,7 +16,11 @@
 #define IDS_SWITCH_LANG 1009
 #define IDS_SWITCH_HELP 1010
 #define IDS_IN_PROGRESS 1011
-#define IDS_FOREIGN_LOCK 1012  // %1 the error line
+#define IDS_FOREIGN_LOCK 1012  // %1 the lock's name
+#define IDS_LOCK_FAILED 1013   // %1 the error line
+#define IDS_SWITCH_NO_CLOSE 1014
+#define IDS_OPEN_HELP 1015  // %1 the help file's name
+#define IDS_CLOSE_SAVE 1016
 
 // The installer.
 #define IDS_TITLE 1100  // %1 the version
@@ -40,6 +44,11 @@
 #define IDS_FOLDER_PERMISSIONS 1118
 #define IDS_CREATE_SHORTCUT 1119
 #define IDS_LINK_REFUSED 1120
+#define IDS_NO_WINDOW 1121  // %1 the error line
+#define IDS_CLOSE_CAPTION 1122
+#define IDS_CLOSE_PROGRAMS 1123  // %1 what is open
+#define IDS_CLOSE_RESTART 1124
+#define IDS_CLOSE_CHOICE 1125
 
 // The hyperlink's failures to open its target.
 #define IDS_HYPERLINK_FAILED 1150  // %1 the reason
@@ -68,4 +77,5 @@
 #define IDS_UNINSTALL_LINK 1206
 #define IDS_LIST_DAMAGED 1207  // %1 the list's path, %2 the error line
 #define IDS_CLOSE_AND_RETRY 1208
-#define IDS_REGISTRY_REMOVE 1209  // %1 the key
+#define IDS_REGISTRY_REMOVE 1209    // %1 the key
+#define IDS_CLOSE_FOR_REMOVAL 1210  // %1 what is open

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "Language.h"
+#include "OpenPrograms.h"
 #include "PartialFiles.h"
 #include "Product.h"
 #include "Record.h"
@@ -21,7 +22,7 @@
 namespace {
 
 bool RefuseLink(CReport& report, const std::wstring& link) {
-    return report.Fail(kExitLink, link + L"\n" + Text(IDS_UNINSTALL_LINK));
+    return report.Fail(kExitLink, Words(link) + L"\n" + Say(IDS_UNINSTALL_LINK));
 }
 
 // Deletes a file the installers wrote; a read-only one too. 0, also when it
@@ -34,7 +35,7 @@ DWORD RemoveFile(const std::wstring& path) {
 
 bool RemoveRegistry(CReport& report, const wchar_t* rootName, const wchar_t* key, LONG result) {
     if (result == ERROR_SUCCESS) return true;
-    return report.Fail(kExitRegistry, Text(IDS_REGISTRY_REMOVE, {rootName + std::wstring(L"\\") + key}) +
+    return report.Fail(kExitRegistry, Say(IDS_REGISTRY_REMOVE, {rootName + std::wstring(L"\\") + key}) +
                                           L"\n" + SystemErrorLine(static_cast<unsigned long>(result)));
 }
 
@@ -46,20 +47,21 @@ std::wstring FolderOf(const std::wstring& name) {
 
 }  // namespace
 
-bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal) {
+bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal, bool closeOpen) {
     // An installation cut off while it put its files in place is put back first,
     // so that the list and the files on disk belong together.
     report.Step(L"Checking for an interrupted installation");
     CStaging::Failure unrestored;
     if (CStaging::Recover(dir, unrestored) < 0) {
-        return report.Fail(kExitWriteFailed, unrestored.path + L"\n" + SystemErrorLine(unrestored.error));
+        return report.Fail(kExitWriteFailed,
+                           Words(unrestored.path) + L"\n" + SystemErrorLine(unrestored.error));
     }
 
     report.Step(L"Reading the list of installed files");
     const std::wstring record = dir + kRecordFile;
     FileList files;
     if (!ReadRecord(record, files)) {
-        return report.Fail(kExitDamaged, Text(IDS_LIST_DAMAGED, {record, SystemErrorLine(GetLastError())}));
+        return report.Fail(kExitDamaged, Say(IDS_LIST_DAMAGED, {record, SystemErrorLine(GetLastError())}));
     }
 
     // As in the installer: a link where users may write could send this
@@ -70,11 +72,14 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
         if (!link.empty()) return RefuseLink(report, link);
     }
 
+    std::vector<std::wstring> closed;  // not started again: Vantrelle is going
+    if (closeOpen) CloseOpenPrograms(dir, report, closed);
+
     report.Step(L"Checking that Vantrelle and its help are not in use");
     if (!CanDeleteFile((dir + kProgramFile).c_str()))
-        return report.Fail(kExitInUse, Text(IDS_CLOSE_VANTRELLE));
+        return report.Fail(kExitInUse, Say(IDS_CLOSE_VANTRELLE));
     for (const wchar_t* help : kHelpFiles) {
-        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, Text(IDS_CLOSE_HELP));
+        if (!CanDeleteFile((dir + help).c_str())) return report.Fail(kExitInUse, Say(IDS_CLOSE_HELP));
     }
 
     report.Step(L"Removing files");
@@ -103,14 +108,14 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
     if (failure) {
         // What is left stays listed, so that uninstalling again finishes the work.
         WriteRecord(record, left);
-        return report.Fail(kExitWriteFailed,
-                           failed + L"\n" + SystemErrorLine(failure) + L"\n" + Text(IDS_CLOSE_AND_RETRY));
+        return report.Fail(kExitWriteFailed, Words(failed) + L"\n" + SystemErrorLine(failure) + L"\n" +
+                                                 Say(IDS_CLOSE_AND_RETRY));
     }
 
     report.Step(L"Removing the start-menu shortcut");
     const std::wstring shortcut = GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + kShortcutName;
     if (const DWORD error = RemoveFile(shortcut)) {
-        return report.Fail(kExitShortcut, shortcut + L"\n" + SystemErrorLine(error));
+        return report.Fail(kExitShortcut, Words(shortcut) + L"\n" + SystemErrorLine(error));
     }
 
     report.Step(L"Removing registry values");
@@ -153,7 +158,7 @@ bool RemoveVantrelle(const std::wstring& dir, CReport& report, Removal& removal)
 
     report.Step(L"Removing the list of installed files");
     if (const DWORD error = RemoveFile(record)) {
-        return report.Fail(kExitWriteFailed, record + L"\n" + SystemErrorLine(error));
+        return report.Fail(kExitWriteFailed, Words(record) + L"\n" + SystemErrorLine(error));
     }
 
     WIN32_FIND_DATAW entry;

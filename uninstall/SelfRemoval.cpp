@@ -72,7 +72,8 @@ bool StartCopy(const std::wstring& dir, const std::wstring& aside) {
     // The directory's final backslash is doubled before the closing quote, so
     // the command line keeps it as one backslash.
     std::wstring command = L"\"" + copy + L"\" " + kCleanupSwitch + L" " +
-                           std::to_wstring(reinterpret_cast<UINT_PTR>(self)) + L" \"" + dir + L"\\\"";
+                           std::to_wstring(reinterpret_cast<UINT_PTR>(self)) + L" \"" + dir + L"\\\" " +
+                           aside;
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
     STARTUPINFOW startup{};
@@ -95,22 +96,25 @@ bool StartCopy(const std::wstring& dir, const std::wstring& aside) {
 
 }  // namespace
 
-void StartSelfRemoval(const std::wstring& dir, CReport& report) {
+std::wstring MoveSelfAside(const std::wstring& dir, CReport& report) {
     const std::wstring aside = MoveAside(dir);
-    if (aside.empty()) {
-        report.Note(L"The uninstaller stays in " + dir + L": " + SystemErrorLine(GetLastError()));
-        return;
-    }
-    if (StartCopy(dir, aside)) return;
+    if (aside.empty())
+        report.Note(L"The uninstaller stays in " + dir + L": " + SystemErrorLine(GetLastError()).english);
+    return aside;
+}
+
+void StartSelfRemoval(const std::wstring& dir, const std::wstring& aside, CReport& report) {
+    if (aside.empty() || StartCopy(dir, aside)) return;
     // Not worth a failure: the file goes at the next restart instead.
-    report.Note(L"The uninstaller will be deleted at the next restart: " + SystemErrorLine(GetLastError()));
+    report.Note(L"The uninstaller will be deleted at the next restart: " +
+                SystemErrorLine(GetLastError()).english);
     MoveFileExW((dir + aside).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-void FinishSelfRemoval(const wchar_t* process, const wchar_t* dir) {
+void FinishSelfRemoval(const wchar_t* process, const wchar_t* dir, const wchar_t* aside) {
     // Only what the uninstaller left: the moved-aside files, then its folder if empty.
     const size_t length = wcslen(dir);
-    if (length < 4 || dir[1] != L':' || dir[length - 1] != L'\\') return;
+    if (length < 4 || dir[1] != L':' || dir[length - 1] != L'\\' || !IsAsideFileName(aside)) return;
     HANDLE uninstaller = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(wcstoull(process, nullptr, 10)));
     if (WaitForSingleObject(uninstaller, 60000) != WAIT_OBJECT_0) return;
     CloseHandle(uninstaller);
@@ -127,9 +131,13 @@ void FinishSelfRemoval(const wchar_t* process, const wchar_t* dir) {
         // off hard left its journal, and the moved-aside files it lists are the
         // next run's to put back.
         CInstallationLock lock;
-        if (lock.Take(INFINITE) != ERROR_SUCCESS ||
-            GetFileAttributesW((std::wstring(dir) + kJournalFile).c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (lock.Take(kCleanupLockWaitMs) != ERROR_SUCCESS) {
+            // Its own file and the folder, not files an installer at work may still need.
+            MoveFileExW((std::wstring(dir) + aside).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            MoveFileExW(dir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
             break;
+        }
+        if (GetFileAttributesW((std::wstring(dir) + kJournalFile).c_str()) != INVALID_FILE_ATTRIBUTES) break;
         RemovePartialFiles(dir);
         if (RemoveDirectoryW(dir) || !partialFilesLeft()) break;
     }

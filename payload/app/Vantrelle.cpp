@@ -1,7 +1,15 @@
 // Stand-in for the Vantrelle application: a window that names the product and
-// the folder it runs from, so an installation can be seen to have worked.
+// the folder it runs from, so an installation can be seen to have worked. Like
+// the real program it holds work of its user's, which it saves when Windows
+// (or an installer) ends the session, or when it is closed: to
+// %LOCALAPPDATA%\Vantrelle\Work.txt, one line a save. So a test can see what a
+// user with unsaved work would meet, it can be told to act as a program that
+// refuses to end (/refuse-to-end) or one that stops answering once it is asked
+// (/stop-answering).
 #include <windows.h>
+#include <shlobj.h>
 
+#include <cwchar>
 #include <string>
 
 #include "Version.h"
@@ -10,6 +18,9 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VantrelleStandIn";
 constexpr wchar_t kTitle[] = L"Vantrelle " VANTRELLE_VERSION_WIDE;
+
+enum class Mode { kWilling, kRefusing, kHanging } s_Mode = Mode::kWilling;
+bool s_Saved = false;
 
 std::wstring OwnFolder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -26,6 +37,26 @@ std::wstring OwnFolder() {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
+// Appends "work of process N, saved on WHEN" to the user's work file, once.
+void SaveWork(const wchar_t* when) {
+    if (s_Saved) return;
+    wchar_t folder[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
+        return;
+    const std::wstring dir = std::wstring(folder) + L"\\Vantrelle";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    HANDLE file = CreateFileW((dir + L"\\Work.txt").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    char line[128];
+    const int length =
+        snprintf(line, sizeof line, "work of process %lu, saved on %ls\r\n", GetCurrentProcessId(), when);
+    DWORD written = 0;
+    s_Saved =
+        WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr) && written == DWORD(length);
+    CloseHandle(file);
+}
+
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE: {
@@ -40,6 +71,16 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SendMessageW(dir, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         return 0;
     }
+    case WM_QUERYENDSESSION:
+        if (s_Mode == Mode::kHanging) Sleep(INFINITE);
+        return s_Mode == Mode::kWilling;
+    case WM_ENDSESSION:
+        if (wParam) SaveWork(L"WM_ENDSESSION");
+        return 0;
+    case WM_CLOSE:
+        SaveWork(L"WM_CLOSE");
+        DestroyWindow(hWnd);
+        return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcW(hWnd, msg, wParam, lParam);
     }
@@ -47,7 +88,9 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nCmdShow) {
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR commandLine, int nCmdShow) {
+    if (wcsstr(commandLine, L"/refuse-to-end")) s_Mode = Mode::kRefusing;
+    if (wcsstr(commandLine, L"/stop-answering")) s_Mode = Mode::kHanging;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;

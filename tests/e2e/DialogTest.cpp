@@ -1,5 +1,7 @@
 // The dialog as a user first meets it, before anything is installed.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -94,12 +96,33 @@ TEST_F(Dialog, EnterDoesNothingAndEscapeEnds) {
     EXPECT_TRUE(process.WaitForExit(10000, &code));
 }
 
-// An open dialog holds the installation lock: a quiet run meanwhile is refused.
-TEST_F(Dialog, HoldsTheInstallationLockWhileOpen) {
+// An open dialog holds no lock: a quiet installation meanwhile installs. The
+// button takes the lock; pressed while another run holds it, it says so and
+// the dialog stays for another try.
+TEST_F(Dialog, TakesTheInstallationLockOnlyAtTheButton) {
     Driver::CInstallerProcess quiet;
     ASSERT_TRUE(quiet.Start(VANTRELLE_INSTALLER, L"", L"/quiet /accept-charityware"));
-    DWORD code = 0;
-    EXPECT_TRUE(quiet.WaitForExit(60000, &code) && code == 1618) << code;
+    DWORD code = 1;
+    EXPECT_TRUE(quiet.WaitForExit(60000, &code) && code == 0) << code;
+
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    HANDLE lock = CreateMutexW(&security, TRUE, L"Global\\Tollanby.Vantrelle.Installation");
+    LocalFree(descriptor);
+    Driver::Click(dlg, 105);
+    Sleep(200);
+    Driver::Click(dlg, 104);
+    const Driver::MessageBoxSeen box = Driver::WaitForMessageBox(process.Id(), 20000);
+    CloseHandle(lock);
+    EXPECT_EQ(
+        L"Another installation or removal of Vantrelle is in progress.\nPlease try again when it has "
+        L"finished.",
+        box.text);
+    Driver::PressOk(Driver::FindMessageBox(process.Id()));
+    Sleep(500);
+    EXPECT_TRUE(process.IsRunning() && IsWindowEnabled(dlg)) << "the dialog stays for another try";
 }
 
 TEST_F(Dialog, ComesToTheFrontAfterOneSecond) {

@@ -83,6 +83,22 @@ void CInstallerProcess::Kill() {
     }
 }
 
+void CInstallerProcess::Suspend(bool suspend) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te)) {
+        if (te.th32OwnerProcessID != m_Info.dwProcessId) continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, te.th32ThreadID);
+        if (suspend)
+            SuspendThread(thread);
+        else
+            ResumeThread(thread);
+        CloseHandle(thread);
+    }
+    CloseHandle(snap);
+}
+
 std::wstring WindowText(HWND hwnd) {
     wchar_t buf[2048] = {};
     // WM_GETTEXT works across processes where GetWindowText would not for controls.

@@ -38,6 +38,8 @@ public:
     // Whether the process shows a top-level window now.
     bool ShowsWindow() const;
     void Kill();
+    // Stops every thread of the process where it is (`suspend`), or lets them go on.
+    void Suspend(bool suspend);
     DWORD Id() const { return m_Info.dwProcessId; }
 
 private:

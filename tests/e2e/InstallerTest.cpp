@@ -6,9 +6,11 @@
 #include <shlobj.h>
 #include <sddl.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -157,6 +159,43 @@ void CloseVantrelle() {
     CloseHandle(running);
 }
 
+// The stand-in Vantrelle as its user runs it, from `program`, willing to end,
+// or told to refuse (/refuse-to-end) or to stop answering once asked
+// (/stop-answering); its unsaved work goes to Work.txt when it ends.
+struct COpenVantrelle {
+    Driver::CInstallerProcess process;
+    void Start(const std::wstring& program, const std::wstring& mode = L"") {
+        ASSERT_TRUE(process.Start(program, L"", mode));
+        for (int i = 0; i < 200 && !process.ShowsWindow(); ++i) Sleep(50);
+        ASSERT_TRUE(process.ShowsWindow()) << "Vantrelle shows no window";
+    }
+    ~COpenVantrelle() { process.Kill(); }
+};
+std::wstring SavedWorkFile() { return SpecialFolder(CSIDL_LOCAL_APPDATA) + L"Vantrelle\\Work.txt"; }
+
+// The process of a Vantrelle.exe from `dir` other than `old`, once one runs (within `waitMs`); 0 when none.
+DWORD VantrelleFrom(const std::wstring& dir, DWORD old = 0, DWORD waitMs = 20000) {
+    for (DWORD start = GetTickCount();; Sleep(100)) {
+        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        DWORD found = 0;
+        for (BOOL more = Process32FirstW(snap, &entry); more && !found; more = Process32NextW(snap, &entry)) {
+            HANDLE process = entry.th32ProcessID == old
+                                 ? nullptr
+                                 : OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+            wchar_t path[MAX_PATH];
+            DWORD length = MAX_PATH;
+            if (process && QueryFullProcessImageNameW(process, 0, path, &length) &&
+                _wcsicmp(path, (dir + L"Vantrelle.exe").c_str()) == 0)
+                found = entry.th32ProcessID;
+            if (process) CloseHandle(process);
+        }
+        CloseHandle(snap);
+        if (found || GetTickCount() - start >= waitMs) return found;
+    }
+}
+
 // Every file below `root` with its bytes.
 std::map<std::wstring, std::string> Snapshot(const std::wstring& root) {
     std::vector<std::wstring> files;
@@ -174,6 +213,23 @@ std::vector<std::wstring> PartialFiles(const std::wstring& root) {
         if (f.find(L"~Vantrelle-") != std::wstring::npos) partial.push_back(f);
     }
     return partial;
+}
+
+// The installers' lock as a run at work holds it (made by the administrators),
+// or a mutex of its name that a user made first; or, not `held`, a handle to it
+// as a run waiting for it has one.
+HANDLE HoldInstallationLock(bool administrators, bool held = true) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        administrators ? L"O:BAD:(A;;GA;;;WD)" : L"O:BUD:(A;;GA;;;WD)", SDDL_REVISION_1, &descriptor,
+        nullptr));
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    HANDLE lock = CreateMutexW(&security, held, L"Global\\Tollanby.Vantrelle.Installation");
+    if (held) {
+        EXPECT_NE(ERROR_ALREADY_EXISTS, GetLastError()) << "the lock was free";
+    }
+    LocalFree(descriptor);
+    return lock;
 }
 
 struct Outcome {
@@ -233,7 +289,12 @@ protected:
 };
 
 TEST_F(Installer, FirstInstallation) {
+    // As a run waiting for the lock holds it: the installer lets the lock go as
+    // it ends, so the run waiting gets it released, not abandoned by a run stopped hard.
+    HANDLE lock = HoldInstallationLock(true, false);
     Outcome o = Install();
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(lock, 0));
+    CloseHandle(lock);
     EXPECT_EQ(L"Installation complete", o.box.caption);
     EXPECT_EQ(kSuccessText, o.box.text);
     ASSERT_TRUE(o.exited);
@@ -528,10 +589,10 @@ TEST_F(Installer, FullVolumeThenRetry) {
     ULONGLONG needed = ReadAll(VANTRELLE_UNINSTALLER).size() + 65536;
     for (const std::wstring& f : files)
         needed += (ReadAll(std::wstring(kPayloadTree) + f).size() + 4095) / 4096 * 4096;
-    auto megabytes = [](ULONGLONG bytes) {
-        wchar_t text[32];
-        swprintf(text, 32, L"%.1f MB", bytes / 1048576.0);
-        return std::wstring(text);
+    // In tenths: what is needed rounded up, what is free down, so the two never read the same.
+    auto megabytes = [](ULONGLONG bytes, bool up) {
+        const ULONGLONG tenths = (bytes * 10 + (up ? 1048575 : 0)) / 1048576;
+        return std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10) + L" MB";
     };
     const ULONGLONG below = (needed - 1) / 4096 * 4096, enough = (needed + 4095) / 4096 * 4096;
     WriteAll(filler, std::string(size_t(free.QuadPart - below), 'f'));
@@ -540,9 +601,10 @@ TEST_F(Installer, FullVolumeThenRetry) {
     const std::wstring drive = dir.substr(0, dir.size() - 1);
     ExpectFailureKeepsDialog(
         o, (L"There is not enough free space on " + drive + L" to install Vantrelle.\nIt needs " +
-            megabytes(needed) + L", and " + megabytes(below) + L" is free.\nPlease free some space on " +
-            drive + L", then run the installer again.")
+            megabytes(needed, true) + L", and " + megabytes(below, false) +
+            L" is free.\nPlease free some space on " + drive + L", then run the installer again.")
                .c_str());
+    EXPECT_NE(megabytes(needed, true), megabytes(below, false)) << "short by " << needed - below << " bytes";
     EXPECT_FALSE(Exists(dir + L"ECU")) << "refused before anything changed";
 
     WriteAll(filler, std::string(size_t(free.QuadPart - enough), 'f'));
@@ -719,12 +781,62 @@ DWORD RunToEnd(std::wstring command, std::string* printed = nullptr) {
     return code;
 }
 
+// A quiet installation by `installer`, to its end: "0", or its exit code and
+// its log, so that a failure says why.
+std::string InstalledQuietly(const std::wstring& installer, const std::wstring& log = L"C:\\quiet.log") {
+    const DWORD code = RunToEnd(L"\"" + installer + L"\" /quiet /accept-charityware \"/log=" + log + L"\"");
+    return code == 0 ? "0" : std::to_string(code) + "\n" + ReadAll(log);
+}
+
 const wchar_t kEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrelle";
 std::wstring EntryText(const wchar_t* name) {
     wchar_t text[MAX_PATH] = {};
     DWORD size = sizeof text;
     RegGetValueW(HKEY_LOCAL_MACHINE, kEntry, name, RRF_RT_REG_SZ, nullptr, text, &size);
     return text;
+}
+
+// A process of that file name that has opened the object `ours` is a handle
+// to (as a run waiting for the lock has it open), once one has or when none is
+// left running (within 60 s); its id, or 0.
+DWORD WaitForLockOpened(const wchar_t* name, HANDLE ours) {
+    using QueryFn = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+    using CompareFn = BOOL(WINAPI*)(HANDLE, HANDLE);
+    const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    const auto same = reinterpret_cast<CompareFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "CompareObjectHandles")));
+    struct Entry {
+        PVOID object;
+        ULONG_PTR process, handle;
+        ULONG access;
+        USHORT trace, type;
+        ULONG attributes, reserved;
+    };
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000 && Driver::ProcessRuns(name);
+         Sleep(50)) {
+        std::vector<char> table(1 << 20);
+        if (query(64 /* SystemExtendedHandleInformation */, table.data(), ULONG(table.size()), nullptr) < 0)
+            continue;
+        const auto count = *reinterpret_cast<ULONG_PTR*>(table.data());
+        const auto* entries = reinterpret_cast<const Entry*>(table.data() + 2 * sizeof(ULONG_PTR));
+        for (ULONG_PTR i = 0; i < count; ++i) {
+            HANDLE process = OpenProcess(PROCESS_DUP_HANDLE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                         DWORD(entries[i].process));
+            wchar_t path[MAX_PATH];
+            DWORD length = MAX_PATH;
+            HANDLE copy = nullptr;
+            const bool opened = process && QueryFullProcessImageNameW(process, 0, path, &length) &&
+                                _wcsicmp(wcsrchr(path, L'\\') + 1, name) == 0 &&
+                                DuplicateHandle(process, HANDLE(entries[i].handle), GetCurrentProcess(),
+                                                &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) &&
+                                same(copy, ours);
+            if (copy) CloseHandle(copy);
+            if (process) CloseHandle(process);
+            if (opened) return DWORD(entries[i].process);
+        }
+    }
+    return 0;
 }
 
 // The uninstaller, and the copy of it that deletes its file and the install
@@ -783,20 +895,6 @@ void ExpectReleaseWhole(const std::wstring& dir, const std::wstring& payload, co
         << what.c_str() << ": something of the update is left over";
 }
 
-// The installers' lock as a run at work holds it (made by the administrators),
-// or a mutex of its name that a user made first.
-HANDLE HoldInstallationLock(bool administrators) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        administrators ? L"O:BAD:(A;;GA;;;WD)" : L"O:BUD:(A;;GA;;;WD)", SDDL_REVISION_1, &descriptor,
-        nullptr));
-    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-    HANDLE lock = CreateMutexW(&security, TRUE, L"Global\\Tollanby.Vantrelle.Installation");
-    EXPECT_NE(ERROR_ALREADY_EXISTS, GetLastError()) << "the lock was free";
-    LocalFree(descriptor);
-    return lock;
-}
-
 }  // namespace
 
 // The installer started with switches and no one at the screen: each row's exit
@@ -819,6 +917,14 @@ TEST_F(Installer, QuietRuns) {
     HANDLE held = nullptr, lock = nullptr;
     auto holdLock = [&] { lock = HoldInstallationLock(true); };
     auto releaseLock = [&] { CloseHandle(lock); };
+    // A quiet update with the same log path, stopped while it holds the lock.
+    Driver::CInstallerProcess first;
+    auto firstAtWork = [&] {
+        DeleteFileW(logFile.c_str());
+        ASSERT_TRUE(first.Start(kInstaller, L"", quiet));
+        while (!Logged(logFile, L"Reading the switches") && first.IsRunning()) Sleep(10);
+        first.Suspend(true);
+    };
     std::wstring filler = dir + L"filler.bin";
     // An update writes all but the sounds directly in Sound\\, which the user may have made.
     std::vector<std::wstring> files;
@@ -829,14 +935,29 @@ TEST_F(Installer, QuietRuns) {
         return std::wstring(Driver::kAppTitle) + L" is installed in " + dir + L": " +
                std::to_wstring(written) + L" files written.";
     };
+    // Vantrelle open as its user left it; a refusal leaves it running with its work unsaved.
+    std::unique_ptr<COpenVantrelle> open;
+    auto openVantrelle = [&](const std::wstring& program, const wchar_t* mode) {
+        return [&, program, mode] {
+            CreateDirectoryW(L"C:\\Other", nullptr);
+            CopyFileW((dir + L"Vantrelle.exe").c_str(), L"C:\\Other\\Vantrelle.exe", FALSE);
+            (open = std::make_unique<COpenVantrelle>())->Start(program, mode);
+        };
+    };
+    auto leftOpen = [&] {
+        EXPECT_TRUE(open->process.IsRunning()) << "Vantrelle was closed";
+        EXPECT_EQ("<missing>", ReadAll(SavedWorkFile())) << "Vantrelle was asked to end";
+        open.reset();
+    };
     struct Row {
         const wchar_t* what;
         std::wstring program;
         std::wstring switches;
         std::function<void()> before, after;
         DWORD code;
-        std::wstring text;  // in the log, as the box says it
-        bool box;           // not quiet: a box says it too
+        std::wstring text;      // in the log, as the box says it
+        bool box;               // not quiet: a box says it too
+        bool restarts = false;  // Vantrelle runs again afterwards
     } rows[] = {
         {L"unknown switch", kInstaller, quiet + L" /frobnicate", [] {}, [] {}, 1639,
          L"Unknown switch: /frobnicate\n\nInstaller takes these switches:", false},
@@ -874,16 +995,50 @@ TEST_F(Installer, QuietRuns) {
          false},
         {L"recovery once the file is free", kInstaller, quiet, [] {}, [] {}, 0,
          L"An interrupted installation was put back into one piece (1 changes).", false},
+        // Vantrelle open: asked to end as Windows asks it, never ended by force.
+        {L"Vantrelle refusing to end", kInstaller, quiet,
+         openVantrelle(dir + L"Vantrelle.exe", L"/refuse-to-end"), leftOpen, 32, L" refused to close (",
+         false},
+        {L"Vantrelle not answering", kInstaller, quiet,
+         openVantrelle(dir + L"Vantrelle.exe", L"/stop-answering"), leftOpen, 32, L" did not answer (5.0 s)",
+         false},
+        {L"Vantrelle open, /no-close", kInstaller, quiet + L" /no-close",
+         openVantrelle(dir + L"Vantrelle.exe", L""), leftOpen, 32, L"Please close Vantrelle.", false},
+        {L"a Vantrelle.exe of another folder", kInstaller, quiet,
+         openVantrelle(L"C:\\Other\\Vantrelle.exe", L""), leftOpen, 0, installed(files.size() - sounds),
+         false},
+        {L"Vantrelle open", kInstaller, quiet, openVantrelle(dir + L"Vantrelle.exe", L""),
+         [&] {
+             EXPECT_NE(std::string::npos, ReadAll(SavedWorkFile()).find("saved on WM_ENDSESSION"));
+             EXPECT_FALSE(open->process.IsRunning());
+             EXPECT_NE(0u, VantrelleFrom(dir, open->process.Id())) << "Vantrelle was not started again";
+             CloseVantrelle();
+             DeleteFileW(SavedWorkFile().c_str());
+         },
+         0, L" agreed and ended (", false, true},
         {L"another run at work", kInstaller, quiet, holdLock, releaseLock, 1618, inProgress, false},
         {L"another run at work, with a window", kInstaller, L"\"/log=" + logFile + L"\"", holdLock,
          releaseLock, 1618, inProgress, true},
         {L"another run at work, uninstaller", dir + L"Uninstall.exe", L"/quiet \"/log=" + logFile + L"\"",
          holdLock, releaseLock, 1618, inProgress, false},
+        // The second run cannot write the log the first one writes: it ends with 1618 all the same,
+        // and the first run's log stays whole.
+        {L"another run at work, same log", kInstaller, quiet, firstAtWork,
+         [&] {
+             first.Suspend(false);
+             DWORD code = 0;
+             EXPECT_TRUE(first.WaitForExit(60000, &code) && code == 0) << code;
+             const std::string log = ReadAll(logFile);
+             EXPECT_EQ(log.find("installer, quiet"), log.rfind("installer, quiet")) << log;
+             EXPECT_TRUE(Logged(logFile, installed(files.size() - sounds))) << log;
+         },
+         1618, L"", false},
         {L"a lock a user made", kInstaller, quiet, [&] { lock = HoldInstallationLock(false); }, releaseLock,
-         1618,
-         L"Vantrelle cannot be installed or removed now: another program holds the lock that lets only one "
-         L"installation or removal run at a time.\nError 5: " +
-             SystemText(ERROR_ACCESS_DENIED) + L"\nPlease restart the computer, then try again.",
+         698,
+         L"Vantrelle cannot be installed or removed now: the lock that lets only one installation or removal "
+         L"run at a time was made by another program, not by Vantrelle's installer or uninstaller.\nAn "
+         L"administrator should find out which program made the object "
+         L"Global\\Tollanby.Vantrelle.Installation. Restarting the computer removes it.",
          false},
         {L"link", kInstaller, quiet, [&] { PlantUnitAlphaLink(dir, true); },
          [&] { PlantUnitAlphaLink(dir, false); }, 681, link, false},
@@ -895,7 +1050,7 @@ TEST_F(Installer, QuietRuns) {
          [&] {
              ULARGE_INTEGER free{};
              GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr);
-             WriteAll(filler, std::string(size_t(free.QuadPart - 65536), 'f'));
+             WriteAll(filler, std::string(size_t(free.QuadPart - (128 << 10)), 'f'));  // 0.125 MB left
          },
          [&] { DeleteFileW(filler.c_str()); }, 112,
          L" MB, and 0.1 MB is free.\nPlease free some space on " + dir.substr(0, dir.size() - 1) + L", then",
@@ -937,8 +1092,8 @@ TEST_F(Installer, QuietRuns) {
             for (const std::wstring& f : files)
                 EXPECT_EQ(ReadAll(std::wstring(kPayloadTree) + f), ReadAll(dir + f)) << f.c_str();
             EXPECT_TRUE(Exists(SpecialFolder(CSIDL_COMMON_STARTMENU) + L"Vantrelle.lnk"));
-            EXPECT_EQ(nullptr, Driver::WaitForWindowTitled(Driver::kAppTitle, 3000))
-                << "Vantrelle was started";
+            EXPECT_EQ(row.restarts, VantrelleFrom(dir, 0, row.restarts ? 20000 : 3000) != 0)
+                << row.what << ": Vantrelle is started again only where it was closed";
         }
         row.after();
     }
@@ -962,7 +1117,7 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         SHCreateDirectoryExW(nullptr, (dir + L"Sound").c_str(), nullptr);
         WriteAll(dir + L"Sound\\Connect.wav", "my sound");
         for (const wchar_t* installer : {quiet ? VANTRELLE_INSTALLER_BIG : kInstaller, kInstaller}) {
-            ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(installer) + L"\" /quiet /accept-charityware"));
+            ASSERT_EQ("0", InstalledQuietly(installer));
         }
         // The size Apps & features shows: every file the installers wrote is there, the older release's too.
         ULONGLONG written = 0;
@@ -972,13 +1127,17 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
         EXPECT_EQ((written + 1023) / 1024, kib) << "EstimatedSize in KiB";
         for (const auto& [name, bytes] : own) WriteAll(dir + name, bytes);
         // A file made read-only, and the partial and moved-aside files of an installation cut off, go too.
-        SetFileAttributesW((dir + L"Translation\\Deutsch.lng").c_str(), FILE_ATTRIBUTE_READONLY);
-        for (const wchar_t* partial : {L"~Vantrelle-1A2B3C4D.tmp", L"Translation\\~Vantrelle-0000abcd.tmp",
-                                       L"Translation\\~Vantrelle-0000abce.old"})
-            WriteAll(dir + partial, "cut off");
+        auto plant = [&] {
+            SetFileAttributesW((dir + L"Translation\\Deutsch.lng").c_str(), FILE_ATTRIBUTE_READONLY);
+            for (const wchar_t* partial :
+                 {L"~Vantrelle-1A2B3C4D.tmp", L"Translation\\~Vantrelle-0000abcd.tmp",
+                  L"Translation\\~Vantrelle-0000abce.old"})
+                WriteAll(dir + partial, "cut off");
+        };
+        plant();
         EXPECT_NE(std::string::npos, ProgramsAndFeatures().find("Vantrelle|||Vantrelle"));
         EXPECT_EQ(L"\"" + dir + L"Uninstall.exe\"", EntryText(L"UninstallString"));
-        const auto installed = Snapshot(dir);
+        auto installed = Snapshot(dir);
         if (quiet) {
             HANDLE held = nullptr;
             const std::wstring list = dir + L"Uninstall.dat";
@@ -989,11 +1148,14 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
                 L"tell them from yours:\n" +
                 list + L"\nError 1392: " + reason +
                 L"\nNothing was removed. Install Vantrelle again, then uninstall it.";
+            COpenVantrelle open;
             const struct {
                 std::function<void()> before, after;
                 DWORD code;
                 std::wstring text;
             } refusals[] = {
+                {[&] { open.Start(dir + L"Vantrelle.exe", L"/refuse-to-end"); }, [&] { open.process.Kill(); },
+                 32, L"Please close Vantrelle."},
                 {[&] {
                      held = CreateFileW((dir + L"Vantrelle.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                         nullptr, OPEN_EXISTING, 0, nullptr);
@@ -1028,12 +1190,40 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
             // An update cut off in its commit: the uninstaller puts it back first, journal and all.
             ASSERT_TRUE(MoveFileW((dir + L"ReadMe.txt").c_str(), (dir + L"~Vantrelle-0000ABCF.old").c_str()));
             WriteAll(dir + L"~Vantrelle-journal.dat", "M\tReadMe.txt\t~Vantrelle-0000ABCF.old\r\n");
-            EXPECT_EQ(0u, RunToEnd(EntryText(L"QuietUninstallString")));
+            // And Vantrelle open: closed, with its work saved, and not started again.
+            COpenVantrelle willing;
+            willing.Start(dir + L"Vantrelle.exe");
+            // Next in line for the lock, the test takes it as the uninstaller lets it go, before the
+            // uninstaller even starts its copy, and works as an installer would: the copy waits.
+            Driver::CInstallerProcess removal;
+            DeleteFileW(log.c_str());
+            ASSERT_TRUE(removal.Start(dir + L"Uninstall.exe", L"", L"/quiet /log=" + log));
+            while (!Logged(log, L"Checking for an interrupted installation") && removal.IsRunning())
+                Sleep(10);
+            HANDLE lock = HoldInstallationLock(true, false);
+            DWORD code = 1;
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(lock, 60000));
+            EXPECT_TRUE(removal.WaitForExit(60000, &code) && code == 0) << code;
+            WriteAll(dir + L"~Vantrelle-0000ABCD.tmp", "the installer's own, at work");
+            const DWORD copy = WaitForLockOpened(L"Uninstall.exe", lock);
+            EXPECT_NE(0u, copy) << "the uninstaller's copy never waited for the lock";
+            EXPECT_EQ("the installer's own, at work", ReadAll(dir + L"~Vantrelle-0000ABCD.tmp"));
+            ReleaseMutex(lock);
+            CloseHandle(lock);
+            EXPECT_NE(std::string::npos, ReadAll(SavedWorkFile()).find("saved on WM_ENDSESSION"));
+            EXPECT_FALSE(willing.process.IsRunning());
+            EXPECT_EQ(0u, VantrelleFrom(dir, 0, 3000)) << "started again";
         } else {
             Driver::CInstallerProcess programs;
             for (int button : {IDNO, IDYES}) {  // No changes nothing
                 ASSERT_TRUE(
                     programs.Start(L"C:\\windows\\system32\\uninstaller.exe", L"", L"--remove Vantrelle"));
+                if (button == IDNO) {  // the question holds no lock: a quiet update meanwhile installs
+                    ASSERT_NE(nullptr, Driver::WaitForWindowTitled(L"Uninstall Vantrelle", 30000));
+                    EXPECT_EQ("0", InstalledQuietly(kInstaller));
+                    plant();
+                    installed = Snapshot(dir);  // with the running uninstaller's file the update moved aside
+                }
                 EXPECT_EQ(L"Remove Vantrelle from this computer?", Answer(L"Uninstall Vantrelle", button));
                 if (button == IDNO) {
                     DWORD code;
@@ -1077,7 +1267,7 @@ TEST_F(Installer, UninstallRemovesWhatTheInstallersWrote) {
 TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
     const std::wstring dir = InstallDir(), log = L"C:\\update.log", payload = VANTRELLE_PAYLOAD_BIG;
     const std::wstring filler = dir + L"filler.bin", journal = dir + L"~Vantrelle-journal.dat";
-    ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(kInstaller) + L"\" /quiet /accept-charityware"));
+    ASSERT_EQ("0", InstalledQuietly(kInstaller));
     ULARGE_INTEGER total{};
     ASSERT_TRUE(GetDiskFreeSpaceExW(dir.c_str(), nullptr, &total, nullptr));
     ASSERT_LT(total.QuadPart, 128ull << 20) << "the install directory is not on a small volume of its own";
@@ -1096,7 +1286,7 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kEntry, L"DisplayVersion", REG_SZ, L"5.2",
                                              4 * sizeof(wchar_t)));
 
-    HANDLE held = nullptr;
+    HANDLE held = nullptr, waiting = nullptr;
     auto fill = [&](ULONGLONG leave) {
         ULARGE_INTEGER free{};
         GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr);
@@ -1133,8 +1323,14 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
         {L"too little space", [&] { fill(8 << 20); }, nullptr, 112,
          L" MB, and 8.0 MB is free.\nPlease free some space on " + dir.substr(0, dir.size() - 1) +
              L", then run the installer again."},
+        // Stopped while another handle to the lock is open, as a run waiting for it has one: the lock
+        // is then abandoned, not gone, and the next run takes it over and puts the cut-off work back.
         {L"hard stop in the commit", [] {},
-         [&] { return seen(L"~Vantrelle-*.old", 0) && (process.Kill(), true); }, kKilled, L""},
+         [&] {
+             return seen(L"~Vantrelle-*.old", 0) &&
+                    (waiting = HoldInstallationLock(true, false), process.Kill(), true);
+         },
+         kKilled, L""},
         {L"update", [] {}, nullptr, 0, L"An interrupted installation was put back into one piece"},
     };
     for (const auto& row : rows) {
@@ -1163,6 +1359,7 @@ TEST_F(Installer, FailedUpdatesLeaveTheOldRelease) {
         }
         ExpectReleaseWhole(dir, payload, row.what);
     }
+    CloseHandle(waiting);
 }
 
 // Two runs started together, as a deployment tool and a person at the PC may
@@ -1187,7 +1384,7 @@ TEST_F(Installer, TwoRunsAtOnce) {
     };
     for (const auto& row : rows) {
         // The older release; the sounds directly in Sound\\ might be the user's, and an update keeps them.
-        ASSERT_EQ(0u, RunToEnd(L"\"" + std::wstring(kInstaller) + L"\" " + install));
+        ASSERT_EQ("0", InstalledQuietly(kInstaller));
         for (const std::wstring& f : files) {
             if (f.rfind(L"Sound\\", 0) != 0 || f.find(L'\\', 6) != f.npos)
                 WriteAll(dir + f, "old " + std::string(f.begin(), f.end()));
@@ -1195,13 +1392,16 @@ TEST_F(Installer, TwoRunsAtOnce) {
         SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
         Driver::CInstallerProcess first, second;
         DWORD codes[2] = {};
-        ASSERT_TRUE(first.Start(row.first, L"", row.firstSwitches));
+        ASSERT_TRUE(first.Start(row.first, L"", row.firstSwitches + L" /log=C:\\first.log"));
         if (!row.together) {
             EXPECT_TRUE(first.WaitForExit(120000, &codes[0]));
         }
-        ASSERT_TRUE(second.Start(row.second, L"", row.secondSwitches));
+        ASSERT_TRUE(second.Start(row.second, L"", row.secondSwitches + L" /log=C:\\second.log"));
         EXPECT_TRUE(first.WaitForExit(120000, &codes[0]) && second.WaitForExit(120000, &codes[1]));
-        for (DWORD code : codes) EXPECT_TRUE(code == 0 || code == 1618) << row.what << ": " << code;
+        for (DWORD code : codes) {
+            EXPECT_TRUE(code == 0 || code == 1618) << row.what << ": " << code << "\n"
+                                                   << ReadAll(L"C:\\first.log") << ReadAll(L"C:\\second.log");
+        }
         WaitForUninstallerCopy();
         DWORD version = 0;
         if (ReadDword(HKEY_LOCAL_MACHINE, L"LastVersion", &version)) {
@@ -1211,6 +1411,53 @@ TEST_F(Installer, TwoRunsAtOnce) {
             EXPECT_EQ(L"", EntryText(L"DisplayVersion")) << row.what;
         }
     }
+}
+
+// An update through the dialog while the user has Vantrelle open: the button
+// first says what it will close and why. Cancel changes nothing and leaves the
+// dialog for another try; OK closes Vantrelle (which saves its work), installs
+// and starts it again.
+TEST_F(Installer, VantrelleOpenDuringAnUpdate) {
+    const std::wstring dir = InstallDir();
+    ASSERT_EQ("0", InstalledQuietly(kInstaller));
+    SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
+    COpenVantrelle open;
+    open.Start(dir + L"Vantrelle.exe");
+    const auto before = Installation(dir);
+    ASSERT_TRUE(process.Start(kInstaller, L"", L"/log=C:\\dialog.log"));
+    HWND dialog = process.WaitForDialog();
+    ASSERT_NE(nullptr, dialog);
+    Driver::Click(dialog, 105);
+    for (int button : {IDCANCEL, IDOK}) {
+        for (int i = 0; i < 50 && !Driver::IsControlEnabled(dialog, 104); ++i) Sleep(100);
+        Driver::Click(dialog, 104);
+        const Driver::MessageBoxSeen box = Driver::WaitForMessageBox(process.Id(), 30000);
+        EXPECT_EQ(L"Programs to close", box.caption);
+        EXPECT_EQ(
+            L"These are open and use files that the update replaces: Vantrelle.\nThe installer will close "
+            L"them.\nOnce the update is done, it starts Vantrelle again.\nVantrelle may first ask you to "
+            L"save "
+            L"your work.\n\nPress OK to close them and install, or Cancel to install later.",
+            box.text);
+        HWND question = Driver::FindMessageBox(process.Id());
+        PostMessageW(question, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        for (int i = 0; i < 200 && IsWindow(question); ++i) Sleep(50);
+        if (button == IDCANCEL) {
+            Sleep(1000);
+            EXPECT_TRUE(process.IsRunning() && IsWindowEnabled(dialog)) << "the dialog stays";
+            EXPECT_EQ(nullptr, Driver::FindMessageBox(process.Id()));
+            EXPECT_TRUE(open.process.IsRunning()) << "Cancel closed Vantrelle";
+            EXPECT_TRUE(before == Installation(dir)) << "Cancel changed the installation";
+        }
+    }
+    EXPECT_EQ(kSuccessText, Driver::WaitForMessageBox(process.Id(), 60000).text)
+        << ReadAll(L"C:\\dialog.log");
+    Driver::PressOk(Driver::FindMessageBox(process.Id()));
+    DWORD code = 1;
+    EXPECT_TRUE(process.WaitForExit(20000, &code) && code == 0) << code;
+    EXPECT_NE(std::string::npos, ReadAll(SavedWorkFile()).find("saved on WM_ENDSESSION"));
+    EXPECT_EQ(std::to_string(kRelease), Installation(dir)[L"<LastVersion>"]);
+    EXPECT_NE(0u, VantrelleFrom(dir, open.process.Id())) << "Vantrelle was not started again";
 }
 
 // A German session, as CTest runs this (LANG=de_DE.UTF-8): the installer and
@@ -1232,6 +1479,11 @@ TEST_F(Installer, SpeaksTheUsersLanguage) {
          L"den "
          L"Schalter /accept-charityware, mit dem Sie im Namen des Benutzers akzeptieren, dass Vantrelle "
          L"Charityware ist."},
+        // For support, the log has a failure's words in English as well.
+        {L"/quiet", L"German", 1602,
+         L"In English:\nError in step \"Reading the switches\" (exit code 1602):\nThe charityware terms were "
+         L"not "
+         L"accepted."},
         {L"/quiet /lang=fr", L"French", 1602,
          L"Les conditions du Charityware n'ont pas \u00E9t\u00E9 accept\u00E9es."},
         {L"/quiet /LANG=En", L"English", 1602, L"The charityware terms were not accepted."},
@@ -1243,10 +1495,12 @@ TEST_F(Installer, SpeaksTheUsersLanguage) {
              L" Speicherplatz frei und f\u00FChren Sie"},
         {L"/quiet /accept-charityware /lang=fr", L"French", 112,
          L"\u00A0Mo\u00A0; espace libre\u00A0: 0,1\u00A0Mo."},
+        // English numbers in a German session.
+        {L"/quiet /accept-charityware /lang=en", L"English", 112, L" MB, and 0.1 MB is free.\nPlease free"},
     };
     ULARGE_INTEGER free{};
     ASSERT_TRUE(GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr));
-    WriteAll(filler, std::string(size_t(free.QuadPart - 65536), 'f'));
+    WriteAll(filler, std::string(size_t(free.QuadPart - (128 << 10)), 'f'));  // 0.125 MB left
     for (const auto& row : rows) {
         EXPECT_EQ(row.code,
                   RunToEnd(L"\"" + std::wstring(kInstaller) + L"\" " + row.switches + L" /log=" + log))
@@ -1264,7 +1518,12 @@ TEST_F(Installer, SpeaksTheUsersLanguage) {
     EXPECT_TRUE(o.exited);
     Driver::CInstallerProcess uninstaller;
     ASSERT_TRUE(uninstaller.Start(dir + L"Uninstall.exe"));
-    EXPECT_EQ(L"Vantrelle von diesem Computer entfernen?", Answer(L"Vantrelle deinstallieren", IDNO));
+    // The installation started Vantrelle: the question says it will be closed.
+    EXPECT_EQ(
+        L"Vantrelle von diesem Computer entfernen?\n\nDiese Programme sind ge\u00F6ffnet: Vantrelle. Das "
+        L"Deinstallationsprogramm schlie\u00DFt sie zuerst.\nVantrelle fragt Sie vielleicht zuerst, ob Ihre "
+        L"Arbeit gespeichert werden soll.",
+        Answer(L"Vantrelle deinstallieren", IDNO));
     DWORD code = 0;
     EXPECT_TRUE(uninstaller.WaitForExit(30000, &code) && code == 1602) << code;
 }

@@ -221,4 +221,77 @@ TEST(Texts, EveryEnglishTextIsInGermanAndFrench) {
     FreeLibrary(uninstaller);
 }
 
+// A language without a template of its own gets the English one, not nothing;
+// a template in no language at all is a failure the caller can tell.
+TEST(Texts, DialogTemplateFallsBackToEnglish) {
+    class CButtonReader : public CDialog {
+    public:
+        CButtonReader(UINT id, LANGID language) : CDialog(id, nullptr, language) {}
+        std::wstring button;
+
+    protected:
+        BOOL OnInitDialog() override {
+            wchar_t text[64] = {};
+            GetDlgItemTextW(GetSafeHwnd(), IDC_INSTALL, text, 64);
+            button = text;
+            EndDialog(IDCANCEL);
+            return TRUE;
+        }
+    };
+    const struct {
+        UINT id;
+        LANGID language;
+        INT_PTR result;
+        const wchar_t* button;
+    } rows[] = {
+        {IDD_MAIN, LanguageNamed(L"de"), IDCANCEL, L"I&nstallieren / Aktualisieren"},
+        {IDD_MAIN, MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN), IDCANCEL, L"I&nstall / Update"},
+        {IDD_MAIN + 100, LanguageNamed(L"en"), -1, L""},
+    };
+    // In a German session: what the system finds for a language it lacks would be German.
+    const LCID session = GetThreadLocale();
+    SetThreadLocale(MAKELCID(LanguageNamed(L"de"), SORT_DEFAULT));
+    for (const auto& row : rows) {
+        CButtonReader dialog(row.id, row.language);
+        EXPECT_EQ(row.result, dialog.DoModal()) << row.language;
+        EXPECT_EQ(row.button, dialog.button) << row.language;
+        if (row.result == -1) {
+            EXPECT_EQ(DWORD(ERROR_RESOURCE_NAME_NOT_FOUND), GetLastError());
+        }
+    }
+    SetThreadLocale(session);
+}
+
+// The link's box in the installer's words, for each failure of the shell.
+TEST(Texts, LinkErrorsInTheInstallersWords) {
+    SelectLanguage(LanguageNamed(L"en"));
+    CHyperLink link;
+    link.SetOpenErrorWords(LinkOpenErrorWords());
+    const struct {
+        int code;
+        const wchar_t* text;
+    } table[] = {
+        {0, L"The operating system is out\nof memory or resources."},
+        {2, L"The specified file was not found."},
+        {3, L"The specified path was not found."},
+        {5, L"The operating system denied\naccess to the specified file."},
+        {8, L"There was not enough memory to complete the operation."},
+        {11, L"The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
+        {26, L"A sharing violation occurred. "},
+        {27, L"The filename association is\nincomplete or invalid."},
+        {28, L"The DDE transaction could not\nbe completed because the request timed out."},
+        {29, L"The DDE transaction failed."},
+        {30,
+         L"The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
+         L"processed."},
+        {31, L"There is no application associated\nwith the given filename extension."},
+        {32, L"The specified dynamic-link library was not found."},
+        {-7, L"Unknown Error (-7) occurred."},
+        {33, L"Unknown Error (33) occurred."},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(std::wstring(L"Unable to open hyperlink:\n\n") + row.text, link.OpenErrorText(row.code))
+            << row.code;
+}
+
 }  // namespace
