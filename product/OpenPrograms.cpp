@@ -39,7 +39,8 @@ std::wstring NamesToClose(const std::vector<RunningProgram>& programs) {
     for (const RunningProgram& program : programs) {
         if (!CanAsk(program)) continue;
         const std::wstring file = FileName(program.path);
-        const std::wstring name = !program.heldFile.empty()         ? Text(IDS_OPEN_HELP, {FileName(program.heldFile)})
+        const std::wstring name = !program.heldFile.empty()
+                                      ? Text(IDS_OPEN_HELP, {FileName(program.heldFile)})
                                   : _wcsicmp(file.c_str(), kProgramFile) == 0 ? std::wstring(kDisplayName)
                                                                               : file;
         if (names.find(name) == std::wstring::npos) names += (names.empty() ? L"" : L", ") + name;
@@ -78,7 +79,8 @@ void StartAgain(const std::vector<std::wstring>& closed, CReport& report) {
     std::vector<std::wstring> started;
     for (const std::wstring& program : closed) {
         bool again = false;
-        for (const std::wstring& done : started) again = again || _wcsicmp(done.c_str(), program.c_str()) == 0;
+        for (const std::wstring& done : started)
+            again = again || _wcsicmp(done.c_str(), program.c_str()) == 0;
         if (again) continue;
         started.push_back(program);
         const HRESULT result = ShellExecuteViaDesktop(program.c_str(), L"", L"", L"open", SW_SHOWNORMAL);

@@ -38,9 +38,11 @@ std::vector<char> HandleList() {
     const auto query = reinterpret_cast<QueryFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     std::vector<char> table(1 << 16);
-    for (LONG status = kInfoLengthMismatch; query && table.size() <= (256u << 20); table.resize(table.size() * 2)) {
+    for (LONG status = kInfoLengthMismatch; query && table.size() <= (256u << 20);
+         table.resize(table.size() * 2)) {
         ULONG needed = 0;
-        status = query(kSystemExtendedHandleInformation, table.data(), static_cast<ULONG>(table.size()), &needed);
+        status =
+            query(kSystemExtendedHandleInformation, table.data(), static_cast<ULONG>(table.size()), &needed);
         if (status >= 0) return table;
         if (status != kInfoLengthMismatch) break;
     }
@@ -79,8 +81,8 @@ std::map<DWORD, std::wstring> HoldersOf(const std::vector<std::wstring>& files) 
     std::vector<std::unique_ptr<cHandle>> opened;
     for (const std::wstring& file : files) {
         auto handle = std::make_unique<cHandle>(Valid(CreateFileW(
-            file.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+            file.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
         if (!handle->Get()) continue;
         targets.push_back(FinalPath(handle->Get()));
         named.push_back(file);
@@ -109,9 +111,9 @@ std::map<DWORD, std::wstring> HoldersOf(const std::vector<std::wstring>& files) 
         auto& process = processes[id];
         if (!process) process = std::make_unique<cHandle>(OpenProcess(PROCESS_DUP_HANDLE, FALSE, id));
         cHandle held;
-        if (!process->Get() || !DuplicateHandle(process->Get(), reinterpret_cast<HANDLE>(entry.handle),
-                                                GetCurrentProcess(), held.Receive(), 0, FALSE,
-                                                DUPLICATE_SAME_ACCESS))
+        if (!process->Get() ||
+            !DuplicateHandle(process->Get(), reinterpret_cast<HANDLE>(entry.handle), GetCurrentProcess(),
+                             held.Receive(), 0, FALSE, DUPLICATE_SAME_ACCESS))
             continue;
         // Only a file on a disk: asking a pipe or a device for its name may never return.
         if (GetFileType(held.Get()) != FILE_TYPE_DISK) continue;
@@ -134,7 +136,8 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM programs) {
 
 }  // namespace
 
-std::vector<RunningProgram> FindRunningPrograms(const std::wstring& dir, const std::vector<std::wstring>& files) {
+std::vector<RunningProgram> FindRunningPrograms(const std::wstring& dir,
+                                                const std::vector<std::wstring>& files) {
     std::vector<RunningProgram> programs;
     const DWORD self = GetCurrentProcessId();
     std::map<DWORD, std::wstring> holders = HoldersOf(files);
@@ -168,7 +171,8 @@ std::vector<CloseOutcome> ClosePolitely(const std::vector<RunningProgram>& progr
     bool refused = false;
     for (size_t i = 0; i < programs.size(); ++i) {
         if (programs[i].otherSession) outcomes[i].answer = CloseAnswer::kOtherSession, refused = true;
-        if (!programs[i].otherSession && programs[i].windows.empty()) outcomes[i].answer = CloseAnswer::kNoWindow;
+        if (!programs[i].otherSession && programs[i].windows.empty())
+            outcomes[i].answer = CloseAnswer::kNoWindow;
     }
     if (refused) return outcomes;
     // Held from the first question, so that an id cannot pass to another process meanwhile.
@@ -184,8 +188,8 @@ std::vector<CloseOutcome> ClosePolitely(const std::vector<RunningProgram>& progr
             DWORD_PTR answer = TRUE;
             SetLastError(ERROR_SUCCESS);
             const DWORD wait = std::min<DWORD>(answerMs, static_cast<DWORD>(left()));
-            if (SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, wait,
-                                    &answer)) {
+            if (SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
+                                    wait, &answer)) {
                 if (answer) {
                     agreed.push_back(window);
                     continue;
@@ -217,7 +221,8 @@ std::vector<CloseOutcome> ClosePolitely(const std::vector<RunningProgram>& progr
     for (size_t i = 0; i < programs.size(); ++i) {
         if (!asked(i)) continue;
         HANDLE process = processes[i]->Get();
-        const bool ended = process && WaitForSingleObject(process, static_cast<DWORD>(left())) == WAIT_OBJECT_0;
+        const bool ended =
+            process && WaitForSingleObject(process, static_cast<DWORD>(left())) == WAIT_OBJECT_0;
         outcomes[i].answer = ended ? CloseAnswer::kEnded : CloseAnswer::kStillRunning;
         outcomes[i].milliseconds = GetTickCount() - start;
     }

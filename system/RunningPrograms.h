@@ -21,7 +21,8 @@ struct RunningProgram {
 
 // Every process but this one whose program file lies in `dir` (a folder path
 // ending in a backslash) or below, and every one that holds one of `files` open.
-std::vector<RunningProgram> FindRunningPrograms(const std::wstring& dir, const std::vector<std::wstring>& files);
+std::vector<RunningProgram> FindRunningPrograms(const std::wstring& dir,
+                                                const std::vector<std::wstring>& files);
 
 enum class CloseAnswer {
     kEnded,         // agreed and ended
