@@ -12,11 +12,14 @@ target_compile_options(gtest_main PRIVATE -Wno-error)
 
 # vantrelle_time_limit(TEST SECONDS): TEST is stopped after SECONDS, about three
 # times its slowest normal run, by tests/wine/wine-run, which then shows what the
-# program printed until then; CTest's own timeout stands behind it.
+# program printed until then; CTest's own timeout stands behind it. A third of
+# it is what CTest expects the test to take (COST), so that the long tests start
+# first even in a tree that has never run: the run ends sooner.
 function(vantrelle_time_limit test seconds)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT VANTRELLE_TIME_LIMIT=${seconds})
     math(EXPR timeout "${seconds} + 30")
-    set_tests_properties(${test} PROPERTIES TIMEOUT ${timeout})
+    math(EXPR cost "${seconds} / 3")
+    set_tests_properties(${test} PROPERTIES TIMEOUT ${timeout} COST ${cost})
 endfunction()
 
 # vantrelle_add_gtest(NAME [LIMIT SECONDS] SOURCES... [LIBS libs...])

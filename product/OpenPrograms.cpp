@@ -1,8 +1,10 @@
 #include "OpenPrograms.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "Language.h"
+#include "PartialFiles.h"
 #include "Product.h"
 #include "system/DesktopShell.h"
 
@@ -31,7 +33,18 @@ std::wstring Answered(CloseAnswer answer) {
 std::vector<RunningProgram> FindOpenPrograms(const std::wstring& dir) {
     std::vector<std::wstring> help;
     for (const wchar_t* file : kHelpFiles) help.push_back(dir + file);
-    return FindRunningPrograms(dir, help);
+    std::vector<RunningProgram> programs = FindRunningPrograms(dir, help);
+    // The uninstaller, under its name or moved aside, is one of the runs the lock
+    // keeps apart, never a program to close: its question is its user's.
+    programs.erase(std::remove_if(programs.begin(), programs.end(),
+                                  [](const RunningProgram& program) {
+                                      const std::wstring file = FileName(program.path);
+                                      return program.heldFile.empty() &&
+                                             (_wcsicmp(file.c_str(), kUninstallerFile) == 0 ||
+                                              IsAsideFileName(file.c_str()));
+                                  }),
+                   programs.end());
+    return programs;
 }
 
 std::wstring NamesToClose(const std::vector<RunningProgram>& programs) {
