@@ -37,12 +37,11 @@ std::vector<char> HandleList() {
     using QueryFn = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
     const auto query = reinterpret_cast<QueryFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    std::vector<char> table(1 << 16);
-    for (LONG status = kInfoLengthMismatch; query && table.size() <= (256u << 20);
+    // Grown until the handles open at that moment fit; a system's whole list is a few megabytes.
+    for (std::vector<char> table(1 << 16); query && table.size() <= (256u << 20);
          table.resize(table.size() * 2)) {
-        ULONG needed = 0;
-        status =
-            query(kSystemExtendedHandleInformation, table.data(), static_cast<ULONG>(table.size()), &needed);
+        const LONG status =
+            query(kSystemExtendedHandleInformation, table.data(), static_cast<ULONG>(table.size()), nullptr);
         if (status >= 0) return table;
         if (status != kInfoLengthMismatch) break;
     }
