@@ -1520,9 +1520,10 @@ TEST_F(Installer, SpeaksTheUsersLanguage) {
         L"Vantrelle wurde erfolgreich installiert.\nIm Startmen\u00FC wurde eine Verkn\u00FCpfung angelegt.",
         o.box.text);
     EXPECT_TRUE(o.exited);
+    // The installation started Vantrelle: the question says it will be closed.
+    ASSERT_NE(0u, VantrelleFrom(dir));
     Driver::CInstallerProcess uninstaller;
     ASSERT_TRUE(uninstaller.Start(dir + L"Uninstall.exe"));
-    // The installation started Vantrelle: the question says it will be closed.
     EXPECT_EQ(
         L"Vantrelle von diesem Computer entfernen?\n\nDiese Programme sind ge\u00F6ffnet: Vantrelle. Das "
         L"Deinstallationsprogramm schlie\u00DFt sie zuerst.\nVantrelle fragt Sie vielleicht zuerst, ob Ihre "
