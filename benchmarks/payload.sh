@@ -48,7 +48,7 @@ install_runs() {
     i=0
     while [ $i -lt "$RUNS" ]; do
         p=$tmp/install
-        VANTRELLE_WINE_PREFIX=$tmp/template chrt -o 0 tests/wine/make-prefix "$p"
+        VANTRELLE_WINE_TEMPLATE=$tmp/template chrt -o 0 tests/wine/make-prefix "$p"
         WINEPREFIX="$p" "$(wine_loader "$2")" "$1/bin/install_timer.exe" "$2" 2>/dev/null | tr -d '\r'
         halt "$p"
         i=$((i + 1))
