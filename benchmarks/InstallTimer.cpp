@@ -17,7 +17,7 @@ int wmain(int argc, wchar_t** argv) {
     HWND dlg = installer.WaitForDialog();
     if (!dlg) return 1;
     Driver::Click(dlg, 105);
-    Sleep(300);
+    Driver::WaitForEnabled(dlg, 104);
     LARGE_INTEGER f, t0, t1;
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&t0);

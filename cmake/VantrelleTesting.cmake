@@ -23,12 +23,14 @@ function(vantrelle_time_limit test seconds)
     set_tests_properties(${test} PROPERTIES TIMEOUT ${timeout} COST ${cost})
 endfunction()
 
-# vantrelle_add_gtest(NAME [LIMIT SECONDS] SOURCES... [LIBS libs...])
+# vantrelle_add_gtest(NAME [LIMIT SECONDS] [OWN_DISPLAY] SOURCES... [LIBS libs...])
 # One test program, run once by CTest (under Wine for Windows builds); its
 # per-case results go to test-results/NAME.xml for the summary line. Its time
-# limit is 60 s unless it says more.
+# limit is 60 s unless it says more. OWN_DISPLAY: in a prefix and on a display
+# of its own (tests/e2e/run-scenario), for a program that moves the pointer or
+# looks at which window is in front, which another test's windows would disturb.
 function(vantrelle_add_gtest name)
-    cmake_parse_arguments(ARG "" "LIMIT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "OWN_DISPLAY" "LIMIT" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_LIMIT)
         set(ARG_LIMIT 60)
     endif()
@@ -41,8 +43,14 @@ function(vantrelle_add_gtest name)
     else()
         set(xml "${VANTRELLE_TEST_RESULTS}/${name}.xml")
     endif()
-    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${xml})
-    set_tests_properties(${name} PROPERTIES LABELS gtest)
+    if(ARG_OWN_DISPLAY)
+        add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run-scenario $<TARGET_FILE:${name}>
+            --gtest_output=xml:${xml})
+        set_tests_properties(${name} PROPERTIES LABELS gtest ENVIRONMENT "DISPLAY=")
+    else()
+        add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${xml})
+        set_tests_properties(${name} PROPERTIES LABELS gtest)
+    endif()
     vantrelle_time_limit(${name} ${ARG_LIMIT})
 endfunction()
 

@@ -111,6 +111,13 @@ std::wstring ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dia
 
 bool IsControlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 
+bool WaitForEnabled(HWND dialog, int id, bool enabled, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); IsControlEnabled(dialog, id) != enabled; Sleep(20)) {
+        if (GetTickCount() - start > timeoutMs) return false;
+    }
+    return true;
+}
+
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 HWND FindMessageBox(DWORD processId) {

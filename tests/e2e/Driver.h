@@ -49,6 +49,9 @@ private:
 std::wstring WindowText(HWND hwnd);
 std::wstring ControlText(HWND dialog, int id);
 bool IsControlEnabled(HWND dialog, int id);
+// Waits up to timeoutMs for the control to be enabled (`enabled`) or disabled,
+// as a click the dialog has yet to handle makes it; whether it is.
+bool WaitForEnabled(HWND dialog, int id, bool enabled = true, DWORD timeoutMs = 10000);
 // Clicks a control the way a mouse click reaches it (BM_CLICK), without waiting
 // for what the click starts.
 void Click(HWND dialog, int id);

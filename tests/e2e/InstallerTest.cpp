@@ -264,8 +264,7 @@ protected:
         if (!o.dialog) return o;
         o.installerPid = process.Id();
         if (SendMessageW(GetDlgItem(o.dialog, 105), BM_GETCHECK, 0, 0) == 0) Driver::Click(o.dialog, 105);
-        Sleep(200);
-        EXPECT_TRUE(Driver::IsControlEnabled(o.dialog, 104));
+        EXPECT_TRUE(Driver::WaitForEnabled(o.dialog, 104));
         Driver::Click(o.dialog, 104);
         o.box = Driver::WaitForMessageBox(process.Id(), 120000);
         EXPECT_TRUE(o.box.found);
@@ -703,7 +702,7 @@ TEST_F(Installer, CutOffThenRetry) {
         HWND dialog = process.WaitForDialog();
         ASSERT_NE(nullptr, dialog);
         Driver::Click(dialog, 105);
-        Sleep(200);
+        ASSERT_TRUE(Driver::WaitForEnabled(dialog, 104));
         Driver::Click(dialog, 104);
         // The moment: the sound, under whatever name, is partly written.
         auto growing = [&](const wchar_t* pattern) {
@@ -1442,7 +1441,7 @@ TEST_F(Installer, VantrelleOpenDuringAnUpdate) {
     ASSERT_NE(nullptr, dialog);
     Driver::Click(dialog, 105);
     for (int button : {IDCANCEL, IDOK}) {
-        for (int i = 0; i < 50 && !Driver::IsControlEnabled(dialog, 104); ++i) Sleep(100);
+        ASSERT_TRUE(Driver::WaitForEnabled(dialog, 104));
         Driver::Click(dialog, 104);
         const Driver::MessageBoxSeen box = Driver::WaitForMessageBox(process.Id(), 30000);
         EXPECT_EQ(L"Programs to close", box.caption);

@@ -55,7 +55,7 @@ int wmain(int argc, wchar_t** argv) {
     Driver::SaveScreenshot(dlg, shots + L"\\1-dialog.bmp");
 
     Driver::Click(dlg, 105);
-    Sleep(300);
+    Driver::WaitForEnabled(dlg, 104);
     Step("ticked the terms box",
          Driver::IsControlEnabled(dlg, 104) ? "install button enabled" : "button STILL DISABLED");
     Driver::SaveScreenshot(dlg, shots + L"\\2-ticked.bmp");
