@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the builds and tests need and makes this machine
 # run 32-bit Windows programs under Wine; idempotent, quick when all is there.
+# With "build", only what the builds need, so that a caller can build while the
+# rest installs (./test).
 #
 # The 32-bit half: Debian's wine32 (i386 architecture). Where the kernel cannot
 # execute 32-bit code, qemu-user from the backports suite runs it, registered
@@ -11,6 +13,10 @@ PACKAGES="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
 wine wine64 wine32:i386 fonts-wine gcab xvfb xauth cmake make g++ googletest imagemagick openssl \
 osslsigncode cabextract icoutils python3 python3-yaml binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 clang-format git locales"
+# What building the three trees takes (the host tree only the first line).
+BUILD_PACKAGES="cmake make g++ googletest python3 git \
+g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
+binutils-mingw-w64-i686 gcab"
 # The languages the installer speaks besides English: Wine takes the user's
 # display language from the session's locale, which must exist on the machine.
 LOCALES="de_DE fr_FR"
@@ -20,6 +26,10 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
 updated=""
+# Once a run: lists fetched in the last half hour (by the "build" call, say) stand.
+lists=/var/lib/apt/lists
+[ -d "$lists" ] && [ -n "$(find "$lists" -maxdepth 1 -name '*Packages*' -mmin -30 2>/dev/null | head -1)" ] &&
+    updated=1
 # A mirror that is mid-sync can fail one list (seen: bookworm-security's i386
 # Packages); the install below then says whether what we need is still there.
 apt_update() {
@@ -40,12 +50,15 @@ apt_install() {
 }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
+# First, so that one fetch of the lists serves both calls of a run.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "adding the i386 architecture"
     $SUDO dpkg --add-architecture i386
+    updated=""
     apt_update
 fi
 
+[ "${1:-}" = build ] && PACKAGES=$BUILD_PACKAGES
 missing=""
 for p in $PACKAGES; do
     installed "$p" || missing="$missing $p"
@@ -56,6 +69,7 @@ if [ -n "$missing" ]; then
     # shellcheck disable=SC2086
     apt_install $missing
 fi
+[ "${1:-}" = build ] && exit 0
 
 # Locales come from /etc/locale.gen, so that a later locale-gen (a locales
 # upgrade, say) keeps them.
