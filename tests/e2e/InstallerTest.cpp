@@ -1050,13 +1050,22 @@ TEST_F(Installer, QuietRuns) {
          [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease + 1); },
          [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease); }, 1638,
          L"A newer version of Vantrelle is already installed.\nPlease use the latest installer.", false},
-        {L"full volume", kInstaller, quiet,
+        // Vantrelle, closed for an update that then fails, is started again as it was.
+        {L"full volume, Vantrelle open", kInstaller, quiet,
          [&] {
+             openVantrelle(dir + L"Vantrelle.exe", L"")();
              ULARGE_INTEGER free{};
              GetDiskFreeSpaceExW(dir.c_str(), &free, nullptr, nullptr);
              WriteAll(filler, std::string(size_t(free.QuadPart - (128 << 10)), 'f'));  // 0.125 MB left
          },
-         [&] { DeleteFileW(filler.c_str()); }, 112,
+         [&] {
+             DeleteFileW(filler.c_str());
+             EXPECT_NE(0u, VantrelleFrom(dir, open->process.Id()))
+                 << "the old Vantrelle was not started again";
+             CloseVantrelle();
+             DeleteFileW(SavedWorkFile().c_str());
+         },
+         112,
          L" MB, and 0.1 MB is free.\nPlease free some space on " + dir.substr(0, dir.size() - 1) + L", then",
          false},
         {L"update", kInstaller, quiet, [] { SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1); },
