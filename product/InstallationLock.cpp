@@ -40,6 +40,10 @@ DWORD HeldNow(HANDLE mutex) {
     return state.currentCount > 0 || state.abandoned ? 0 : ERROR_INSTALL_ALREADY_RUNNING;
 }
 
+// Why the mutex could not be made or opened: another kind of object of that
+// name is somebody else's too.
+DWORD OpenFailure(DWORD error) { return error == ERROR_INVALID_HANDLE ? kErrorObjectNameExists : error; }
+
 }  // namespace
 
 CInstallationLock::~CInstallationLock() {
@@ -64,8 +68,7 @@ DWORD CInstallationLock::Take(DWORD waitMs) {
         CreateMutexExW(&security, kInstallationLockName, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE | READ_CONTROL);
     DWORD error = GetLastError();
     LocalFree(descriptor);
-    // Another kind of object of that name is somebody else's too.
-    if (!m_hMutex) return error == ERROR_INVALID_HANDLE ? kErrorObjectNameExists : error;
+    if (!m_hMutex) return OpenFailure(error);
     if (error == ERROR_ALREADY_EXISTS && !OwnedByAdministrators(m_hMutex)) return kErrorObjectNameExists;
     switch (WaitForSingleObject(m_hMutex, waitMs)) {
     case WAIT_OBJECT_0:
@@ -80,7 +83,7 @@ DWORD CInstallationLock::Check(DWORD waitMs) {
     if (!mutex) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return 0;  // no run has made it
-        return error == ERROR_INVALID_HANDLE ? kErrorObjectNameExists : error;
+        return OpenFailure(error);
     }
     DWORD result = OwnedByAdministrators(mutex) ? HeldNow(mutex) : kErrorObjectNameExists;
     for (DWORD waited = 0; result == ERROR_INSTALL_ALREADY_RUNNING && waited < waitMs; waited += 50) {

@@ -12,8 +12,6 @@ namespace {
 
 std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-bool CanAsk(const RunningProgram& program) { return !program.otherSession && !program.windows.empty(); }
-
 // What the log says of a program's answer.
 std::wstring Answered(CloseAnswer answer) {
     switch (answer) {
@@ -50,7 +48,7 @@ std::vector<RunningProgram> FindOpenPrograms(const std::wstring& dir) {
 std::wstring NamesToClose(const std::vector<RunningProgram>& programs) {
     std::wstring names;
     for (const RunningProgram& program : programs) {
-        if (!CanAsk(program)) continue;
+        if (!program.CanBeAsked()) continue;
         const std::wstring file = FileName(program.path);
         const std::wstring name = !program.heldFile.empty()
                                       ? Text(IDS_OPEN_HELP, {FileName(program.heldFile)})
@@ -63,7 +61,7 @@ std::wstring NamesToClose(const std::vector<RunningProgram>& programs) {
 
 bool ClosesVantrelle(const std::vector<RunningProgram>& programs) {
     for (const RunningProgram& program : programs) {
-        if (CanAsk(program) && program.heldFile.empty()) return true;
+        if (program.CanBeAsked() && program.heldFile.empty()) return true;
     }
     return false;
 }

@@ -139,6 +139,8 @@ std::vector<RunningProgram> FindRunningPrograms(const std::wstring& dir,
                                                 const std::vector<std::wstring>& files) {
     std::vector<RunningProgram> programs;
     const DWORD self = GetCurrentProcessId();
+    DWORD ownSession = 0;
+    const bool sessionKnown = ProcessIdToSessionId(self, &ownSession);
     std::map<DWORD, std::wstring> holders = HoldersOf(files);
     cHandle snapshot(Valid(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)));
     PROCESSENTRY32W entry{};
@@ -153,9 +155,9 @@ std::vector<RunningProgram> FindRunningPrograms(const std::wstring& dir,
         program.id = entry.th32ProcessID;
         program.path = path.empty() ? entry.szExeFile : path;
         if (!InFolder(path, dir)) program.heldFile = held->second;
-        DWORD session = 0, ownSession = 0;
-        program.otherSession = ProcessIdToSessionId(program.id, &session) &&
-                               ProcessIdToSessionId(self, &ownSession) && session != ownSession;
+        DWORD session = 0;
+        program.otherSession =
+            sessionKnown && ProcessIdToSessionId(program.id, &session) && session != ownSession;
         programs.push_back(program);
     }
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&programs));
@@ -169,8 +171,9 @@ std::vector<CloseOutcome> ClosePolitely(const std::vector<RunningProgram>& progr
     auto left = [&] { return std::max<LONG>(0, static_cast<LONG>(limitMs - (GetTickCount() - start))); };
     bool refused = false;
     for (size_t i = 0; i < programs.size(); ++i) {
-        if (programs[i].otherSession) outcomes[i].answer = CloseAnswer::kOtherSession, refused = true;
-        if (!programs[i].otherSession && programs[i].windows.empty())
+        if (programs[i].otherSession)
+            outcomes[i].answer = CloseAnswer::kOtherSession, refused = true;
+        else if (programs[i].windows.empty())
             outcomes[i].answer = CloseAnswer::kNoWindow;
     }
     if (refused) return outcomes;
@@ -178,11 +181,10 @@ std::vector<CloseOutcome> ClosePolitely(const std::vector<RunningProgram>& progr
     std::vector<std::unique_ptr<cHandle>> processes;
     for (const RunningProgram& program : programs)
         processes.push_back(std::make_unique<cHandle>(OpenProcess(SYNCHRONIZE, FALSE, program.id)));
-    auto asked = [&](size_t i) { return !programs[i].otherSession && !programs[i].windows.empty(); };
     // Every window is asked before any is told: one that says no keeps them all.
     std::vector<HWND> agreed;
     for (size_t i = 0; i < programs.size() && !refused; ++i) {
-        if (!asked(i)) continue;
+        if (!programs[i].CanBeAsked()) continue;
         for (HWND window : programs[i].windows) {
             DWORD_PTR answer = TRUE;
             SetLastError(ERROR_SUCCESS);
@@ -218,7 +220,7 @@ std::vector<CloseOutcome> ClosePolitely(const std::vector<RunningProgram>& progr
         if (IsWindow(window)) PostMessageW(window, WM_CLOSE, 0, 0);
     }
     for (size_t i = 0; i < programs.size(); ++i) {
-        if (!asked(i)) continue;
+        if (!programs[i].CanBeAsked()) continue;
         HANDLE process = processes[i]->Get();
         const bool ended =
             process && WaitForSingleObject(process, static_cast<DWORD>(left())) == WAIT_OBJECT_0;

@@ -17,6 +17,9 @@ struct RunningProgram {
     std::wstring heldFile;      // the file it holds open; empty when found by its program file
     bool otherSession = false;  // out of reach of this session's window messages
     std::vector<HWND> windows;  // its top-level windows, hidden ones too
+
+    // Whether window messages can ask it to close.
+    bool CanBeAsked() const { return !otherSession && !windows.empty(); }
 };
 
 // Every process but this one whose program file lies in `dir` (a folder path
