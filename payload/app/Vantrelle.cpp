@@ -5,7 +5,8 @@
 // %LOCALAPPDATA%\Vantrelle\Work.txt, one line a save. So a test can see what a
 // user with unsaved work would meet, it can be told to act as a program that
 // refuses to end (/refuse-to-end) or one that stops answering once it is asked
-// (/stop-answering).
+// (/stop-answering); /open=PATH, last on the line, keeps PATH open as a help
+// viewer keeps its document.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -91,6 +92,10 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR commandLine, int nCmdShow) {
     if (wcsstr(commandLine, L"/refuse-to-end")) s_Mode = Mode::kRefusing;
     if (wcsstr(commandLine, L"/stop-answering")) s_Mode = Mode::kHanging;
+    if (const wchar_t* open = wcsstr(commandLine, L"/open=")) {
+        // Held until the process ends.
+        CreateFileW(open + 6, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;

@@ -86,7 +86,8 @@ check("%s, exe, machine, elevatesSelf as the manifest requires administrator" % 
 got = [field("InstallerSwitches").get(k) for k in ("Silent", "SilentWithProgress", "Log")]
 check('switches: /quiet /accept-charityware, log /log="<LOGPATH>" (quoted for spaces)',
       got == ["/quiet /accept-charityware"] * 2 + ['/log="<LOGPATH>"'], got)
-documented = sorted({int(c) for c in re.findall(r"^\| (\d+) \|", open(readme, encoding="utf-8").read(), re.M)} - {0})
+readme_text = open(readme, encoding="utf-8").read()
+documented = sorted({int(c) for c in re.findall(r"^\| (\d+) \|", readme_text, re.M)} - {0})
 returns = field("ExpectedReturnCodes")
 responses = {"packageInUse", "packageInUseByApplication", "installInProgress", "fileInUse", "missingDependency",
              "diskFull", "insufficientMemory", "invalidParameter", "noNetwork", "contactSupport",
@@ -95,6 +96,12 @@ responses = {"packageInUse", "packageInUseByApplication", "installInProgress", "
 check("ExpectedReturnCodes: each documented non-zero exit code %s once, with one of winget's responses" % documented,
       sorted(r["InstallerReturnCode"] for r in returns) == documented != [] and
       all(r["ReturnResponse"] in responses for r in returns), returns)
+# The answers the README promises ("698 contactSupport"): a code mapped to another one tells winget to
+# act wrongly, to retry for ever, say.
+promised = {int(c): r for c, r in re.findall(r"\b(\d+) (%s)\b" % "|".join(responses), readme_text)}
+given = {r["InstallerReturnCode"]: r["ReturnResponse"] for r in returns}
+check("winget's answers as the README gives them: %s" % promised,
+      len(promised) >= 8 and all(given.get(c) == r for c, r in promised.items()), given)
 entries = field("AppsAndFeaturesEntries")
 check("one AppsAndFeaturesEntry: DisplayName, Publisher, ProductCode, DisplayVersion %s" % version,
       len(entries) == 1 and all(entries[0].get(k) for k in ("DisplayName", "Publisher", "ProductCode")) and

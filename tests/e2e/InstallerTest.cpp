@@ -219,11 +219,13 @@ std::vector<std::wstring> PartialFiles(const std::wstring& root) {
 // The installers' lock as a run at work holds it (made by the administrators),
 // or a mutex of its name that a user made first; or, not `held`, a handle to it
 // as a run waiting for it has one.
-HANDLE HoldInstallationLock(bool administrators, bool held = true) {
+// One nobody may use (`usable` false) lets no run open it, administrators included.
+HANDLE HoldInstallationLock(bool administrators, bool held = true, bool usable = true) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        administrators ? L"O:BAD:(A;;GA;;;WD)" : L"O:BUD:(A;;GA;;;WD)", SDDL_REVISION_1, &descriptor,
-        nullptr));
+    const std::wstring sddl =
+        std::wstring(administrators ? L"O:BAD:" : L"O:BUD:") + (usable ? L"(A;;GA;;;WD)" : L"");
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
     HANDLE lock = CreateMutexW(&security, held, L"Global\\Tollanby.Vantrelle.Installation");
     if (held) {
@@ -913,11 +915,18 @@ TEST_F(Installer, QuietRuns) {
     const std::wstring inProgress =
         L"Another installation or removal of Vantrelle is in progress.\nPlease try again when it has "
         L"finished.";
+    const std::wstring foreign =
+        L"Vantrelle cannot be installed or removed now: the lock that lets only one installation or removal "
+        L"run at a time was made by another program, not by Vantrelle's installer or uninstaller.\nAn "
+        L"administrator should find out which program made the object "
+        L"Global\\Tollanby.Vantrelle.Installation. Restarting the computer removes it.";
     const std::wstring aside = dir + L"~Vantrelle-0000ABCF.old";
     HANDLE held = nullptr, lock = nullptr;
     auto holdLock = [&] { lock = HoldInstallationLock(true); };
     auto releaseLock = [&] { CloseHandle(lock); };
     std::unique_ptr<COpenVantrelle> open;  // Vantrelle as its user has it open
+    COpenVantrelle viewer;                 // another program, with the help open
+    const std::wstring viewing = L"/open=" + dir + L"Help.chm";
     // A quiet update with the same log path, stopped while it holds the lock: while it waits the
     // 5 s a Vantrelle that stopped answering has, so that it cannot end first.
     Driver::CInstallerProcess first;
@@ -938,13 +947,14 @@ TEST_F(Installer, QuietRuns) {
         return std::wstring(Driver::kAppTitle) + L" is installed in " + dir + L": " +
                std::to_wstring(written) + L" files written.";
     };
-    // Vantrelle open as its user left it; a refusal leaves it running with its work unsaved.
+    // Vantrelle open as its user left it; a refusal leaves it running with its work unsaved. A
+    // Vantrelle.exe of another folder is copied once: copied over one that has just ended, Wine
+    // could leave it unable to start.
+    CreateDirectoryW(L"C:\\Other", nullptr);
+    ASSERT_TRUE(CopyFileW((std::wstring(kPayloadTree) + L"Vantrelle.exe").c_str(),
+                          L"C:\\Other\\Vantrelle.exe", FALSE));
     auto openVantrelle = [&](const std::wstring& program, const wchar_t* mode) {
-        return [&, program, mode] {
-            CreateDirectoryW(L"C:\\Other", nullptr);
-            CopyFileW((dir + L"Vantrelle.exe").c_str(), L"C:\\Other\\Vantrelle.exe", FALSE);
-            (open = std::make_unique<COpenVantrelle>())->Start(program, mode);
-        };
+        return [&, program, mode] { (open = std::make_unique<COpenVantrelle>())->Start(program, mode); };
     };
     auto leftOpen = [&] {
         EXPECT_TRUE(open->process.IsRunning()) << "Vantrelle was closed";
@@ -1006,6 +1016,31 @@ TEST_F(Installer, QuietRuns) {
          false},
         {L"Vantrelle open, /no-close", kInstaller, quiet + L" /no-close",
          openVantrelle(dir + L"Vantrelle.exe", L""), leftOpen, 32, L"Please close Vantrelle.", false},
+        {L"Vantrelle open, /no-close, uninstaller", dir + L"Uninstall.exe",
+         L"/quiet /no-close \"/log=" + logFile + L"\"", openVantrelle(dir + L"Vantrelle.exe", L""), leftOpen,
+         32, L"Please close Vantrelle.", false},
+        // All or nothing: the program that agreed (asked first, as the first started) is told the
+        // session goes on, and keeps its work.
+        {L"Vantrelle refusing, the help's viewer willing", kInstaller, quiet,
+         [&] {
+             viewer.Start(L"C:\\Other\\Vantrelle.exe", viewing);
+             openVantrelle(dir + L"Vantrelle.exe", L"/refuse-to-end")();
+         },
+         [&] {
+             EXPECT_TRUE(viewer.process.IsRunning()) << "closed, though Vantrelle refused";
+             viewer.process.Kill();
+             leftOpen();
+         },
+         32, L" refused to close (", false},
+        // Found by the file it holds, not by its own: closed, and not started again.
+        {L"the help open in another program", kInstaller, quiet,
+         [&] { openVantrelle(L"C:\\Other\\Vantrelle.exe", viewing.c_str())(); },
+         [&] {
+             EXPECT_FALSE(open->process.IsRunning()) << "the help's viewer was not closed";
+             EXPECT_NE(std::string::npos, ReadAll(SavedWorkFile()).find("saved on WM_ENDSESSION"));
+             DeleteFileW(SavedWorkFile().c_str());
+         },
+         0, L", which holds " + dir + L"Help.chm, agreed and ended (", false},
         {L"a Vantrelle.exe of another folder", kInstaller, quiet,
          openVantrelle(L"C:\\Other\\Vantrelle.exe", L""), leftOpen, 0, installed(files.size() - sounds),
          false},
@@ -1038,11 +1073,16 @@ TEST_F(Installer, QuietRuns) {
          },
          1618, L"", false},
         {L"a lock a user made", kInstaller, quiet, [&] { lock = HoldInstallationLock(false); }, releaseLock,
-         698,
-         L"Vantrelle cannot be installed or removed now: the lock that lets only one installation or removal "
-         L"run at a time was made by another program, not by Vantrelle's installer or uninstaller.\nAn "
-         L"administrator should find out which program made the object "
-         L"Global\\Tollanby.Vantrelle.Installation. Restarting the computer removes it.",
+         698, foreign, false},
+        {L"a lock a user made, uninstaller", dir + L"Uninstall.exe", L"/quiet \"/log=" + logFile + L"\"",
+         [&] { lock = HoldInstallationLock(false); }, releaseLock, 698, foreign, false},
+        {L"an object of the lock's name that is no lock", kInstaller, quiet,
+         [&] { lock = CreateEventW(nullptr, TRUE, FALSE, L"Global\\Tollanby.Vantrelle.Installation"); },
+         releaseLock, 698, foreign, false},
+        {L"a lock no run may open", kInstaller, quiet,
+         [&] { lock = HoldInstallationLock(true, false, false); }, releaseLock, 1603,
+         L"the lock that lets only one installation or removal run at a time cannot be taken.\nError 5: " +
+             SystemText(ERROR_ACCESS_DENIED),
          false},
         {L"link", kInstaller, quiet, [&] { PlantUnitAlphaLink(dir, true); },
          [&] { PlantUnitAlphaLink(dir, false); }, 681, link, false},
@@ -1434,16 +1474,18 @@ TEST_F(Installer, TwoRunsAtOnce) {
     }
 }
 
-// An update through the dialog while the user has Vantrelle open: the button
-// first says what it will close and why. Cancel changes nothing and leaves the
-// dialog for another try; OK closes Vantrelle (which saves its work), installs
-// and starts it again.
+// An update through the dialog while the user has Vantrelle open, and its help
+// in another program: the button first says what it will close and why. Cancel
+// changes nothing and leaves the dialog for another try; OK closes both (which
+// save their work), installs and starts Vantrelle again.
 TEST_F(Installer, VantrelleOpenDuringAnUpdate) {
     const std::wstring dir = InstallDir();
     ASSERT_EQ("0", InstalledQuietly(kInstaller));
     SetDword(HKEY_LOCAL_MACHINE, L"LastVersion", kRelease - 1);
-    COpenVantrelle open;
+    COpenVantrelle open, viewer;
     open.Start(dir + L"Vantrelle.exe");
+    ASSERT_TRUE(CopyFileW((std::wstring(kPayloadTree) + L"Vantrelle.exe").c_str(), L"C:\\Viewer.exe", FALSE));
+    viewer.Start(L"C:\\Viewer.exe", L"/open=" + dir + L"Help.chm");
     const auto before = Installation(dir);
     ASSERT_TRUE(process.Start(kInstaller, L"", L"/log=C:\\dialog.log"));
     HWND dialog = process.WaitForDialog();
@@ -1455,7 +1497,8 @@ TEST_F(Installer, VantrelleOpenDuringAnUpdate) {
         const Driver::MessageBoxSeen box = Driver::WaitForMessageBox(process.Id(), 30000);
         EXPECT_EQ(L"Programs to close", box.caption);
         EXPECT_EQ(
-            L"These are open and use files that the update replaces: Vantrelle.\nThe installer will close "
+            L"These are open and use files that the update replaces: Vantrelle, the help (Help.chm).\nThe "
+            L"installer will close "
             L"them.\nOnce the update is done, it starts Vantrelle again.\nVantrelle may first ask you to "
             L"save "
             L"your work.\n\nPress OK to close them and install, or Cancel to install later.",
@@ -1479,6 +1522,7 @@ TEST_F(Installer, VantrelleOpenDuringAnUpdate) {
     EXPECT_NE(std::string::npos, ReadAll(SavedWorkFile()).find("saved on WM_ENDSESSION"));
     EXPECT_EQ(std::to_string(kRelease), Installation(dir)[L"<LastVersion>"]);
     EXPECT_NE(0u, VantrelleFrom(dir, open.process.Id())) << "Vantrelle was not started again";
+    EXPECT_FALSE(viewer.process.IsRunning()) << "the help's viewer was not closed";
 }
 
 // A German session, as CTest runs this (LANG=de_DE.UTF-8): the installer and
